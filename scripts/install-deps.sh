@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a job needs, and only those that are missing.
+# Usage: scripts/install-deps.sh [group...]   groups: base (default), clang,
+# reliability, cross, abi, docs, rtsp, bench, all
+set -euo pipefail
+
+declare -A groups=(
+  [base]="cmake ninja-build g++ make pkg-config binutils libgtest-dev libgmock-dev libpugixml-dev libcli11-dev nlohmann-json3-dev"
+  [clang]="clang libclang-rt-14-dev"
+  [reliability]="clang libclang-rt-14-dev valgrind"
+  [bench]="libbenchmark-dev valgrind"
+  [cross]="crossbuild-essential-armhf qemu-user"
+  [abi]="abigail-tools"
+  [docs]="doxygen"
+  [rtsp]="libgstrtspserver-1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good ffmpeg"
+)
+
+wanted=()
+for group in "${@:-base}"; do
+  if [[ "$group" == all ]]; then
+    for g in "${!groups[@]}"; do wanted+=(${groups[$g]}); done
+  elif [[ -n "${groups[$group]+x}" ]]; then
+    wanted+=(${groups[$group]})
+  else
+    echo "install-deps: unknown group '$group'" >&2
+    exit 2
+  fi
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,30 @@
+// The only two ways the library writes into host-owned records. Every
+// handler goes through them, so the bounds live in one place.
+#ifndef STRELL_HANDLER_RECORD_WRITER_H_
+#define STRELL_HANDLER_RECORD_WRITER_H_
+
+#include <cstring>
+
+#include "strell.h"
+
+// Writes `text` into a public text field: at most STRELL_TEXT_SIZE - 1
+// characters and always a NUL. Same result as snprintf(field, 256, "%s", text)
+// without the cost of the format machinery.
+inline void writeText(char (&field)[STRELL_TEXT_SIZE], const char* text) {
+  const size_t length = text != nullptr ? strnlen(text, STRELL_TEXT_SIZE - 1) : 0;
+  if (length > 0) std::memcpy(field, text, length);
+  field[length] = '\0';
+}
+
+// Appends `key` as profileKeys[profileCount], then counts it. A list that is
+// full, or whose count is negative, takes nothing: the host's array is never
+// written outside its bounds. Returns whether the key was stored.
+inline bool appendProfileKey(TProfileList* list, int key) {
+  const int count = list->profileCount;
+  if (count < 0 || count >= STRELL_MAX_PROFILE_KEYS) return false;
+  list->profileKeys[count] = key;
+  list->profileCount = count + 1;
+  return true;
+}
+
+#endif  // STRELL_HANDLER_RECORD_WRITER_H_

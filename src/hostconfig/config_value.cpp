@@ -1,0 +1,64 @@
+#include "hostconfig/config_value.h"
+
+#include <climits>
+#include <cstring>
+
+#include "hostconfig/host_readers.h"
+
+namespace {
+
+// Calls the host's XML reader with a zero-filled buffer. The last byte is
+// forced to NUL afterwards, so even a host that fills the whole buffer leaves
+// a terminated text.
+bool readIntoBuffer(const char* file, const char* keyPath, char (&buffer)[kHostValueSize]) {
+  std::memset(buffer, 0, sizeof buffer);
+  if (XMLSParser_ReadContentEx(file, keyPath, buffer) != 0) return false;
+  buffer[kHostValueSize - 1] = '\0';
+  return true;
+}
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+int parseDecimal(const char* text) {
+  if (text == nullptr) return 0;
+  while (isBlank(*text)) ++text;
+  bool negative = false;
+  if (*text == '+' || *text == '-') negative = *text++ == '-';
+  long long magnitude = 0;
+  const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    magnitude = magnitude * 10 + (*text - '0');
+    if (magnitude >= limit) {
+      magnitude = limit;  // saturate; later digits cannot bring it back
+      break;
+    }
+  }
+  return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+EStrellErrno readHostText(const char* file, const char* keyPath, std::string& value) {
+  char buffer[kHostValueSize];
+  if (!readIntoBuffer(file, keyPath, buffer)) return STRELL_ERR_CONFIG_READ;
+  value.assign(buffer);
+  return STRELL_OK;
+}
+
+EStrellErrno readHostInt(const char* file, const char* keyPath, int& value) {
+  char buffer[kHostValueSize];
+  if (!readIntoBuffer(file, keyPath, buffer)) return STRELL_ERR_CONFIG_READ;
+  value = parseDecimal(buffer);
+  return STRELL_OK;
+}
+
+int readHostParameter(const char* name) {
+  // Parameters are short decimal texts; the buffer is as large as the XML
+  // reader's so a host that ignores `size` still cannot overrun it.
+  char buffer[kHostValueSize] = {};
+  Configer_GetParamValueByXPath(name, buffer, 8);
+  buffer[kHostValueSize - 1] = '\0';
+  return parseDecimal(buffer);
+}
