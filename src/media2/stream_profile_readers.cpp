@@ -6,7 +6,7 @@
 
 #include "handler/record_writer.h"
 #include "hostconfig/config_value.h"
-#include "media2/host_text_buffer.h"
+#include "hostconfig/config_value.h"
 #include "media2/url_media_two.h"
 
 const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows] = {
