@@ -1,5 +1,6 @@
 // Stream-server profile lists by video and by audio stream.
 #include <string>
+#include <vector>
 
 #include "streamserver/streamserver_test_support.h"
 #include "streamserver/url_streamserver.h"
@@ -115,6 +116,18 @@ TEST_F(StreamserverList, FullListTakesNoMoreKeys) {
   CaptureStdout([&] { handler.GetProfileListByAudioStream(0, 0, &box.list); });
   EXPECT_EQ(STRELL_MAX_PROFILE_KEYS, box.list.profileCount);
   EXPECT_EQ(0x7eadbeef, box.guard);
+}
+
+TEST_F(StreamserverList, LibraryListsStreamserverKeysBeforeMediaTwoKeys) {
+  const char* media2File = "/etc/conf.d/config_streamprofile.xml";
+  fake_host::Set(media2File, "/root/streamprofile/i4/videoconfiguration/enable", "1");
+  fake_host::Set(media2File, "/root/streamprofile/i4/videoconfiguration/source", "c1s1");
+  strell_test::Context context;
+  ASSERT_EQ(STRELL_OK, context.Parse());
+  TProfileList list = EmptyList();
+  CaptureStdout([&] { Strell_GetProfileListByVideoStream(context.handle(), 1, 1, &list); });
+  EXPECT_EQ((std::vector<int>{111, 112, 337}),
+            std::vector<int>(list.profileKeys, list.profileKeys + list.profileCount));
 }
 
 TEST_F(StreamserverList, NullListIsLeftAlone) {
