@@ -28,12 +28,14 @@ constexpr char kHandleUrlName[] =
 // The whole of `text` (of `length` characters) equals `stored`. The last
 // characters are compared first: the tokens of one camera share their prefix
 // ("Profile_1", "Profile_2", "VideoEncoder1_1") and differ at the end, so a
-// mismatch usually costs one comparison.
+// mismatch usually costs one comparison. Stored texts come from C strings and
+// hold no NUL, so strncmp compares them whole; unlike memcmp against zero,
+// which clang turns into a call to bcmp, it is in every C library.
 inline bool sameText(const std::string& stored, const char* text, size_t length) {
   if (stored.size() != length) return false;
   if (length == 0) return true;
   return stored[length - 1] == text[length - 1] &&
-         std::memcmp(stored.data(), text, length - 1) == 0;
+         std::strncmp(stored.c_str(), text, length - 1) == 0;
 }
 
 // The first configuration of `list` whose token is exactly `token`, or null.
