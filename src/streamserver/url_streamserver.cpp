@@ -6,6 +6,7 @@
 
 #include "handler/record_writer.h"
 #include "hostconfig/config_value.h"
+#include "hostconfig/key_path.h"
 #include "numbering/capability.h"
 
 const CZellConfigRow configMap[kZellConfigRows] = {
@@ -29,13 +30,18 @@ namespace {
 constexpr const char* kStreamserverFile = "/etc/conf.d/config_streamserver.xml";
 constexpr int kStreamserverSlots = 4;  // s0 to s3; later slots are never read
 
-// Formats the key path of `field` in `slot`; false when no row names it. A
-// path longer than the buffer is cut (no key of the table comes near it).
+// Builds "/root/network/rtsp/s%d/%s" for `field` in `slot`; false when no row
+// names it. A path longer than the buffer is cut (no key of the table comes
+// near it).
 bool buildKeyPath(int slot, eField field, char (&keyPath)[kKeyPathSize]) {
   for (const CZellConfigRow& row : configMap) {
     if (row.id == field) {
-      return std::snprintf(keyPath, sizeof keyPath, "/root/network/rtsp/s%d/%s", slot, row.name) >=
-             0;
+      KeyPathBuilder(keyPath)
+          .literal("/root/network/rtsp/s")
+          .number(slot)
+          .literal("/")
+          .text(row.name);
+      return true;
     }
   }
   return false;
