@@ -7,12 +7,26 @@ namespace internal {
 namespace {
 
 // Element names are compared as they stand in the file: case-sensitive,
-// prefixes included.
+// prefixes included. Written out rather than strncmp: names are short and
+// most siblings differ in their first character.
 bool NameIs(const char* name, std::string_view wanted) {
-  return std::strncmp(name, wanted.data(), wanted.size()) == 0 && name[wanted.size()] == '\0';
+  for (const char c : wanted) {
+    if (*name++ != c) return false;
+  }
+  return *name == '\0';
 }
 
+// Only elements carry names in a document parsed with pugixml's defaults
+// (no processing instructions or declarations), so a child of that name is
+// an element. pugixml's own child() walks the siblings without a call per
+// node, but wants a terminated name: short names are copied to the stack.
 pugi::xml_node FirstChildNamed(pugi::xml_node parent, std::string_view name) {
+  char terminated[128];
+  if (name.size() < sizeof terminated) {
+    std::memcpy(terminated, name.data(), name.size());
+    terminated[name.size()] = '\0';
+    return parent.child(terminated);
+  }
   for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
     if (child.type() == pugi::node_element && NameIs(child.name(), name)) return child;
   }
@@ -66,28 +80,21 @@ bool RelativeConfPath(const char* filePath, char* scratch, size_t scratchSize,
 KeyWalk FindElement(const pugi::xml_document& document, const char* keyPath,
                     pugi::xml_node* element) {
   if (keyPath == nullptr || keyPath[0] != '/') return KeyWalk::kBadPath;
-  const size_t pathLength = std::strlen(keyPath);
-  if (keyPath[pathLength - 1] == '/' || std::strstr(keyPath, "//") != nullptr) {
-    return KeyWalk::kBadPath;
-  }
   pugi::xml_node node;
-  const char* cursor = keyPath + 1;
-  bool first = true;
-  for (;;) {
-    const char* slash = std::strchr(cursor, '/');
-    const size_t length =
-        slash != nullptr ? static_cast<size_t>(slash - cursor) : std::strlen(cursor);
-    const std::string_view name(cursor, length);
-    if (first) {
+  for (const char* start = keyPath + 1;;) {
+    const char* end = start;
+    while (*end != '/' && *end != '\0') ++end;
+    if (end == start) return KeyWalk::kBadPath;  // "//", a trailing "/" or "/" alone
+    const std::string_view name(start, static_cast<size_t>(end - start));
+    if (!node) {
       node = document.document_element();
       if (!node || !NameIs(node.name(), name)) return KeyWalk::kMissing;
-      first = false;
     } else {
       node = FirstChildNamed(node, name);
       if (!node) return KeyWalk::kMissing;
     }
-    if (slash == nullptr) break;
-    cursor = slash + 1;
+    if (*end == '\0') break;
+    start = end + 1;
   }
   *element = node;
   return KeyWalk::kFound;

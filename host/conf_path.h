@@ -28,7 +28,7 @@ enum class KeyWalk { kFound, kBadPath, kMissing };
 // Finds the element "/root/child/..." in `document`: the first name must be
 // the root element's, each further name picks the first child element of that
 // name. A key path without the leading slash, or with an empty name, is
-// kBadPath. Allocates nothing.
+// kBadPath (when the walk gets that far). Allocates nothing.
 KeyWalk FindElement(const pugi::xml_document& document, const char* keyPath,
                     pugi::xml_node* element);
 
