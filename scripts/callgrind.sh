@@ -9,7 +9,8 @@
 # Columns:
 #   total    every instruction of one operation
 #   print    inside printf/puts (the trace lines; standard output is a file)
-#   host     inside the host's two reader functions
+#   host     inside the host's two reader functions (for the reference host
+#            kit, the program's one-call forwarding to it counts as host)
 #   library  total - print - host: the library's own work, from the exported
 #            function to its return, mutex included
 #   allocs   heap allocations per operation (malloc, calloc, realloc and
@@ -66,13 +67,23 @@ allocations() {
 }
 
 print_toggles=(--toggle-collect=printf --toggle-collect=puts)
-host_toggles=(--toggle-collect=XMLSParser_ReadContentEx --toggle-collect=Configer_GetParamValueByXPath)
+# strell_opcount defines the host functions itself; strell_opcount_host
+# forwards them to the kit through functions of their own names.
+lean_host_toggles=(--toggle-collect=XMLSParser_ReadContentEx
+                   --toggle-collect=Configer_GetParamValueByXPath)
+kit_host_toggles=(--toggle-collect=strell_bench_host_xml_read
+                  --toggle-collect=strell_bench_host_param_read)
 
 printf "%-22s %-26s %9s %9s %9s %9s %7s\n" program operation total print host library allocs
 for entry in "${programs[@]}"; do
   program="${entry%%:*}"
   mode="${entry#*:}"
   label="$program${mode:+ ($mode)}"
+  if [[ "$program" == strell_opcount ]]; then
+    host_toggles=("${lean_host_toggles[@]}")
+  else
+    host_toggles=("${kit_host_toggles[@]}")
+  fi
   for operation in "${operations[@]}"; do
     total=$(per_op "$program" "$operation" "$mode")
     print=$(per_op "$program" "$operation" "$mode" "${print_toggles[@]}")
