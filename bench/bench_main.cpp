@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <streambuf>
+#include <vector>
 
 namespace {
 
@@ -39,6 +40,21 @@ class FdBuffer : public std::streambuf {
   int fd_;
 };
 
+// The console table, remembering whether a benchmark reported an error (an
+// unexpected result code, for one): the program then fails, so CI notices.
+class CheckingReporter : public benchmark::ConsoleReporter {
+ public:
+  using benchmark::ConsoleReporter::ConsoleReporter;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) failed_ = failed_ || run.error_occurred;
+    benchmark::ConsoleReporter::ReportRuns(runs);
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  bool failed_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,12 +75,12 @@ int main(int argc, char** argv) {
 
   FdBuffer buffer(console);
   std::ostream results(&buffer);
-  benchmark::ConsoleReporter reporter(isatty(console) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                      : benchmark::ConsoleReporter::OO_Tabular);
+  CheckingReporter reporter(isatty(console) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                            : benchmark::ConsoleReporter::OO_Tabular);
   reporter.SetOutputStream(&results);
   reporter.SetErrorStream(&std::cerr);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   std::fflush(stdout);
-  return 0;
+  return reporter.failed() ? 1 : 0;
 }
