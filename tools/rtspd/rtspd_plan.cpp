@@ -1,0 +1,168 @@
+#include "rtspd/rtspd_plan.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+namespace strell_rtspd {
+
+namespace {
+
+constexpr FrameSize kFrameSizes[] = {{640, 480}, {320, 240}, {176, 144}, {160, 120}};
+
+// Patterns that differ at a glance and cost little to draw.
+constexpr const char* kPatterns[] = {"smpte",    "ball",     "pinwheel",   "spokes",
+                                     "circular", "gradient", "checkers-8", "zone-plate"};
+
+constexpr int kMaxToneHz = 3900;
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+  char buffer[512];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(buffer, sizeof buffer, format, arguments);
+  va_end(arguments);
+  return buffer;
+}
+
+std::string VideoBranch(const ServedStream& stream, std::size_t index) {
+  const FrameSize size = VideoFrameSize(stream.stream);
+  return Format(
+      "videotestsrc is-live=true pattern=%s ! "
+      "video/x-raw,format=I420,width=%d,height=%d,framerate=10/1 ! jpegenc quality=60 ! "
+      "rtpjpegpay name=pay%zu pt=26",
+      VideoPattern(stream.channel), size.width, size.height, index);
+}
+
+std::string AudioBranch(const ServedStream& stream, std::size_t index) {
+  return Format(
+      "audiotestsrc is-live=true wave=sine volume=0.4 freq=%d samplesperbuffer=160 ! "
+      "audio/x-raw,format=S16LE,rate=8000,channels=1 ! mulawenc ! rtppcmupay name=pay%zu pt=0",
+      ToneFrequency(stream.channel, stream.stream), index);
+}
+
+// fakesrc makes one buffer of the line's length per second of stream time and
+// the server fills it with the line (handoff signal); identity holds each
+// buffer until its time, as a live source would.
+std::string MetadataBranch(const ServedStream& stream, std::size_t index) {
+  const std::size_t size = stream.metadataText.size();
+  return Format(
+      "fakesrc name=%s is-live=true format=time sizetype=fixed sizemax=%zu datarate=%zu "
+      "filltype=zero signal-handoffs=true ! identity sync=true ! text/x-raw,format=utf8 ! "
+      "rtpgstpay name=pay%zu pt=96",
+      MetadataSourceName(index).c_str(), size, size, index);
+}
+
+void AddStream(const TProfileInfo& info, Medium medium, const TMediaEncodeConfig& config,
+               MediaPlan& plan) {
+  if (config.mediaTask != 1) return;
+  ServedStream stream;
+  stream.medium = medium;
+  stream.channel = config.channel;
+  stream.stream = config.stream;
+  stream.group.address = config.ipAddress;
+  stream.group.port = config.port;
+  stream.group.ttl = config.ttl;
+  stream.multicast = UsableMulticast(config, &stream.noMulticastReason);
+  if (medium == Medium::kMetadata) {
+    stream.metadataText = MetadataText(info, config.channel, config.stream);
+  }
+  plan.streams.push_back(std::move(stream));
+}
+
+}  // namespace
+
+const char* MediumName(Medium medium) {
+  switch (medium) {
+    case Medium::kVideo:
+      return "video";
+    case Medium::kAudio:
+      return "audio";
+    case Medium::kMetadata:
+      return "metadata";
+  }
+  return "?";
+}
+
+FrameSize VideoFrameSize(int stream) {
+  const int last = static_cast<int>(std::size(kFrameSizes)) - 1;
+  return kFrameSizes[stream >= 0 && stream < last ? stream : last];
+}
+
+const char* VideoPattern(int channel) {
+  const int count = static_cast<int>(std::size(kPatterns));
+  // A negative channel (a record the host filled oddly) still picks a pattern.
+  return kPatterns[((channel % count) + count) % count];
+}
+
+int ToneFrequency(int channel, int stream) {
+  const std::int64_t hz = 440 * (std::int64_t{channel} + 1) + 110 * std::int64_t{stream};
+  return static_cast<int>(std::clamp<std::int64_t>(hz, 110, kMaxToneHz));
+}
+
+std::string MetadataText(const TProfileInfo& info, int channel, int stream) {
+  // The record's name is bounded and NUL-terminated by the library's contract;
+  // %.255s keeps this function safe on any record.
+  return Format("strell-rtspd metadata: profile %d %.255s, channel %d, stream %d\n",
+                info.profileKey, info.profileName, channel, stream);
+}
+
+bool UsableMulticast(const TMediaEncodeConfig& medium, std::string* reason) {
+  const std::string address(medium.ipAddress, strnlen(medium.ipAddress, sizeof medium.ipAddress));
+  in_addr parsed{};
+  if (address.empty()) {
+    *reason = "no multicast address";
+    return false;
+  }
+  if (inet_pton(AF_INET, address.c_str(), &parsed) != 1 || (ntohl(parsed.s_addr) >> 28) != 0xE) {
+    *reason = "\"" + address + "\" is not an IPv4 multicast address";
+    return false;
+  }
+  if (medium.port < 1 || medium.port > 65534) {
+    *reason = Format("multicast port %d is outside 1..65534", medium.port);
+    return false;
+  }
+  if (medium.ttl < 1 || medium.ttl > 255) {
+    *reason = Format("multicast TTL %d is outside 1..255", medium.ttl);
+    return false;
+  }
+  reason->clear();
+  return true;
+}
+
+MediaPlan PlanMedia(const TProfileInfo& info) {
+  MediaPlan plan;
+  AddStream(info, Medium::kVideo, info.videoInfo, plan);
+  AddStream(info, Medium::kAudio, info.audioInfo, plan);
+  AddStream(info, Medium::kMetadata, info.metadataInfo, plan);
+  if (plan.streams.empty()) return plan;
+
+  plan.launch = "(";
+  for (std::size_t index = 0; index < plan.streams.size(); ++index) {
+    const ServedStream& stream = plan.streams[index];
+    plan.launch += ' ';
+    switch (stream.medium) {
+      case Medium::kVideo:
+        plan.launch += VideoBranch(stream, index);
+        break;
+      case Medium::kAudio:
+        plan.launch += AudioBranch(stream, index);
+        break;
+      case Medium::kMetadata:
+        plan.launch += MetadataBranch(stream, index);
+        break;
+    }
+  }
+  plan.launch += " )";
+  return plan;
+}
+
+std::string MetadataSourceName(std::size_t index) { return Format("metadata%zu", index); }
+
+}  // namespace strell_rtspd
