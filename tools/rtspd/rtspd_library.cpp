@@ -85,12 +85,11 @@ std::vector<std::string> DescribeStreams(const MediaPlan& plan, Library& library
                        std::to_string(stream.channel) + " stream " + std::to_string(stream.stream) +
                        " (ONVIF " + OnvifNumbering(stream.channel, stream.stream) + "), ";
     switch (stream.medium) {
-      case Medium::kVideo: {
-        const FrameSize size = VideoFrameSize(stream.stream);
-        line += "JPEG " + std::to_string(size.width) + "x" + std::to_string(size.height) +
-                " pattern " + VideoPattern(stream.channel);
+      case Medium::kVideo:
+        line += "JPEG " + std::to_string(stream.frameSize.width) + "x" +
+                std::to_string(stream.frameSize.height) + " (" + stream.frameSizeOrigin +
+                ") pattern " + VideoPattern(stream.channel);
         break;
-      }
       case Medium::kAudio:
         line += "PCMU tone " + std::to_string(ToneFrequency(stream.channel, stream.stream)) + " Hz";
         break;

@@ -20,6 +20,9 @@ constexpr const char* kPatterns[] = {"smpte",    "ball",     "pinwheel",   "spok
                                      "circular", "gradient", "checkers-8", "zone-plate"};
 
 constexpr int kMaxToneHz = 3900;
+// RFC 2435 carries width and height in units of 8 pixels, in one byte each.
+constexpr int kFrameUnit = 8;
+constexpr int kMaxFrameSide = 255 * kFrameUnit;
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -31,13 +34,14 @@ std::string Format(const char* format, ...) {
   return buffer;
 }
 
+// A test source needs no more than a few frames a second, and a camera-sized
+// frame costs a small host some time to encode.
 std::string VideoBranch(const ServedStream& stream, std::size_t index) {
-  const FrameSize size = VideoFrameSize(stream.stream);
   return Format(
       "videotestsrc is-live=true pattern=%s ! "
-      "video/x-raw,format=I420,width=%d,height=%d,framerate=10/1 ! jpegenc quality=60 ! "
+      "video/x-raw,format=I420,width=%d,height=%d,framerate=5/1 ! jpegenc quality=50 ! "
       "rtpjpegpay name=pay%zu pt=26",
-      VideoPattern(stream.channel), size.width, size.height, index);
+      VideoPattern(stream.channel), stream.frameSize.width, stream.frameSize.height, index);
 }
 
 std::string AudioBranch(const ServedStream& stream, std::size_t index) {
@@ -60,16 +64,20 @@ std::string MetadataBranch(const ServedStream& stream, std::size_t index) {
 }
 
 void AddStream(const TProfileInfo& info, Medium medium, const TMediaEncodeConfig& config,
-               MediaPlan& plan) {
+               const VideoFrame& video, MediaPlan& plan) {
   if (config.mediaTask != 1) return;
   ServedStream stream;
   stream.medium = medium;
   stream.channel = config.channel;
   stream.stream = config.stream;
-  stream.group.address = config.ipAddress;
+  stream.group.address.assign(config.ipAddress, strnlen(config.ipAddress, sizeof config.ipAddress));
   stream.group.port = config.port;
   stream.group.ttl = config.ttl;
   stream.multicast = UsableMulticast(config, &stream.noMulticastReason);
+  if (medium == Medium::kVideo) {
+    stream.frameSize = video.size;
+    stream.frameSizeOrigin = video.origin;
+  }
   if (medium == Medium::kMetadata) {
     stream.metadataText = MetadataText(info, config.channel, config.stream);
   }
@@ -90,9 +98,28 @@ const char* MediumName(Medium medium) {
   return "?";
 }
 
-FrameSize VideoFrameSize(int stream) {
+FrameSize FallbackFrameSize(int stream) {
   const int last = static_cast<int>(std::size(kFrameSizes)) - 1;
   return kFrameSizes[stream >= 0 && stream < last ? stream : last];
+}
+
+bool ParseFrameSize(const std::string& text, FrameSize* size, std::string* reason) {
+  int width = 0;
+  int height = 0;
+  char end = '\0';
+  // %c catches anything after the height; sscanf's own limits keep it bounded.
+  if (std::sscanf(text.c_str(), "%5dx%5d%c", &width, &height, &end) != 2) {
+    *reason = "resolution \"" + text + "\" is not <width>x<height>";
+    return false;
+  }
+  if (width < kFrameUnit || height < kFrameUnit || width > kMaxFrameSide ||
+      height > kMaxFrameSide || width % kFrameUnit != 0 || height % kFrameUnit != 0) {
+    *reason = "resolution \"" + text + "\" does not fit JPEG over RTP (multiples of 8 up to 2040)";
+    return false;
+  }
+  *size = FrameSize{width, height};
+  reason->clear();
+  return true;
 }
 
 const char* VideoPattern(int channel) {
@@ -136,11 +163,11 @@ bool UsableMulticast(const TMediaEncodeConfig& medium, std::string* reason) {
   return true;
 }
 
-MediaPlan PlanMedia(const TProfileInfo& info) {
+MediaPlan PlanMedia(const TProfileInfo& info, const VideoFrame& video) {
   MediaPlan plan;
-  AddStream(info, Medium::kVideo, info.videoInfo, plan);
-  AddStream(info, Medium::kAudio, info.audioInfo, plan);
-  AddStream(info, Medium::kMetadata, info.metadataInfo, plan);
+  AddStream(info, Medium::kVideo, info.videoInfo, video, plan);
+  AddStream(info, Medium::kAudio, info.audioInfo, video, plan);
+  AddStream(info, Medium::kMetadata, info.metadataInfo, video, plan);
   if (plan.streams.empty()) return plan;
 
   plan.launch = "(";

@@ -3,8 +3,9 @@
 //
 // The sources show which channel and stream the library chose, so that a
 // player's picture and sound tell the answer apart:
-//  - video: JPEG (RTP payload 26); the test pattern tells the channel, the
-//    frame size the stream (VideoPattern, VideoFrameSize);
+//  - video: JPEG (RTP payload 26), 5 frames a second; the test pattern tells
+//    the channel (VideoPattern), the frame size is the stream's (the caller
+//    passes the configured one, rtspd_config.h);
 //  - audio: G.711 mu-law, 8000 Hz, mono (payload 0); the tone's frequency
 //    tells channel and stream (ToneFrequency);
 //  - metadata: one line of text a second (MetadataText) in GStreamer's RTP
@@ -30,9 +31,14 @@ struct FrameSize {
   int height;
 };
 
-// 640x480 for stream 0, 320x240 for stream 1, 176x144 for stream 2, 160x120
-// for any other stream. All fit the JPEG payload's 8-pixel grid.
-FrameSize VideoFrameSize(int stream);
+// The frame size of a stream without a usable configured one: 640x480 for
+// stream 0, 320x240 for stream 1, 176x144 for stream 2, 160x120 for any other.
+FrameSize FallbackFrameSize(int stream);
+
+// Reads a frame size written "<width>x<height>". The JPEG payload carries
+// both in units of 8 pixels, so each must be a multiple of 8 from 8 to 2040.
+// Fills `reason` when the text is not such a size.
+bool ParseFrameSize(const std::string& text, FrameSize* size, std::string* reason);
 
 // A videotestsrc pattern name per channel; channels beyond the table wrap.
 const char* VideoPattern(int channel);
@@ -53,6 +59,8 @@ struct ServedStream {
   Medium medium = Medium::kVideo;
   int channel = 0;
   int stream = 0;
+  FrameSize frameSize{0, 0};        // video only
+  std::string frameSizeOrigin;      // video only: where the size comes from
   bool multicast = false;         // the record names a usable group
   MulticastGroup group;           // as the record gives it
   std::string noMulticastReason;  // why not, when `multicast` is false
@@ -72,9 +80,16 @@ std::string MetadataText(const TProfileInfo& info, int channel, int stream);
 // `reason` when they are not usable.
 bool UsableMulticast(const TMediaEncodeConfig& medium, std::string* reason);
 
+// The frame size of the video a record carries, and where it comes from
+// ("configured", or why the fallback size is used).
+struct VideoFrame {
+  FrameSize size{0, 0};
+  std::string origin;
+};
+
 // The plan for a record: video, audio, metadata, each when its mediaTask is
 // 1. Empty when the record carries no medium.
-MediaPlan PlanMedia(const TProfileInfo& info);
+MediaPlan PlanMedia(const TProfileInfo& info, const VideoFrame& video);
 
 // The name of the fakesrc element that feeds metadata stream `index`.
 std::string MetadataSourceName(std::size_t index);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "rtspd/rtspd_config.h"
 #include "rtspd/rtspd_log.h"
 #include "rtspd/rtspd_plan.h"
 #include "rtspd/rtspd_request.h"
@@ -248,7 +249,10 @@ GstRTSPStatusCode Router::Admit(const char* method, GstRTSPContext* context) {
         CodeText(answer.code).c_str(), info.profileKey, info.profileName);
     return GST_RTSP_STS_INTERNAL_SERVER_ERROR;
   }
-  const MediaPlan plan = PlanMedia(info);
+  const VideoFrame video = info.videoInfo.mediaTask == 1
+                               ? ConfiguredVideoFrame(info.videoInfo.channel, info.videoInfo.stream)
+                               : VideoFrame{};
+  const MediaPlan plan = PlanMedia(info, video);
   if (plan.streams.empty()) {
     Log("%s \"%s\": 404 Not Found: profile %d \"%.255s\" carries no medium", method, asked.c_str(),
         info.profileKey, info.profileName);
