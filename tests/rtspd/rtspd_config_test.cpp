@@ -1,8 +1,9 @@
 // The encoder settings strell-rtspd reads from the configuration itself.
+#include "rtspd/rtspd_config.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_host/fake_host.h"
-#include "rtspd/rtspd_config.h"
 #include "unit/test_support.h"
 
 namespace strell_rtspd {
@@ -42,9 +43,9 @@ TEST_F(RtspdConfig, UnusableResolutionFallsBackWithItsReason) {
   const Case cases[] = {
       {"1920x1080", "configured"},
       {"8x2040", "configured"},
-      {"1080p",
-       "resolution \"1080p\" is not <width>x<height>, using the size for stream 0"},
-      {"1920x1080 ", "resolution \"1920x1080 \" is not <width>x<height>, using the size for stream 0"},
+      {"1080p", "resolution \"1080p\" is not <width>x<height>, using the size for stream 0"},
+      {"1920x1080 ",
+       "resolution \"1920x1080 \" is not <width>x<height>, using the size for stream 0"},
       {"", "resolution \"\" is not <width>x<height>, using the size for stream 0"},
       {"3840x2160",
        "resolution \"3840x2160\" does not fit JPEG over RTP (multiples of 8 up to 2040), using "
@@ -55,8 +56,9 @@ TEST_F(RtspdConfig, UnusableResolutionFallsBackWithItsReason) {
       {"-640x480",
        "resolution \"-640x480\" does not fit JPEG over RTP (multiples of 8 up to 2040), using "
        "the size for stream 0"},
-      {"99999999999x8", "resolution \"99999999999x8\" is not <width>x<height>, using the size for "
-                        "stream 0"},
+      {"99999999999x8",
+       "resolution \"99999999999x8\" is not <width>x<height>, using the size for "
+       "stream 0"},
   };
   for (const Case& c : cases) {
     fake_host::Set("/etc/conf.d/config_videoin_c0.xml", "/root/videoin/c0/s0/resolution", c.text);

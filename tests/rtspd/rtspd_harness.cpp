@@ -73,8 +73,8 @@ std::string Lower(std::string text) {
 
 TempDir::TempDir() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                        "/strell-rtspd-test-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/strell-rtspd-test-XXXXXX";
   if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
 }
 
@@ -261,8 +261,8 @@ bool RtspConnection::Fill(int timeoutMilliseconds) {
 int RtspConnection::TakeFrame() {
   // '$', channel, 16-bit length, payload (RFC 2326, 10.12).
   if (buffer_.size() < 4 || buffer_[0] != '$') return -1;
-  const std::size_t length = (static_cast<unsigned char>(buffer_[2]) << 8) |
-                             static_cast<unsigned char>(buffer_[3]);
+  const std::size_t length =
+      (static_cast<unsigned char>(buffer_[2]) << 8) | static_cast<unsigned char>(buffer_[3]);
   if (buffer_.size() < 4 + length) return -1;
   const int channel = static_cast<unsigned char>(buffer_[1]);
   buffer_.erase(0, 4 + length);
@@ -319,9 +319,7 @@ int RtspConnection::ReadFrames(int channel, int count, int timeoutSeconds) {
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
   const int before = frames_[channel];
   while (frames_[channel] - before < count) {
-    while (TakeFrame() >= 0) {
-    }
-    if (frames_[channel] - before >= count) break;
+    if (TakeFrame() >= 0) continue;
     if (!Fill(MillisecondsLeft(deadline))) break;
   }
   return frames_[channel] - before;

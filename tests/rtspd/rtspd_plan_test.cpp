@@ -1,11 +1,11 @@
 // What strell-rtspd streams for a resolved record.
+#include "rtspd/rtspd_plan.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-#include "rtspd/rtspd_plan.h"
 
 namespace strell_rtspd {
 namespace {
@@ -79,8 +79,8 @@ TEST(RtspdPlan, FallbackFrameSizeTellsTheStream) {
   struct Case {
     int stream, width, height;
   };
-  const Case cases[] = {{0, 640, 480},  {1, 320, 240},  {2, 176, 144},
-                        {3, 160, 120},  {9, 160, 120},  {-1, 160, 120}};
+  const Case cases[] = {{0, 640, 480}, {1, 320, 240}, {2, 176, 144},
+                        {3, 160, 120}, {9, 160, 120}, {-1, 160, 120}};
   for (const Case& c : cases) {
     const FrameSize size = FallbackFrameSize(c.stream);
     EXPECT_EQ(c.width, size.width) << "stream " << c.stream;
@@ -123,7 +123,7 @@ TEST(RtspdPlan, MulticastNeedsAGroupAPortPairAndATtl) {
       {"240.0.0.1", 5000, 5, "\"240.0.0.1\" is not an IPv4 multicast address"},
       {"239.0.0", 5000, 5, "\"239.0.0\" is not an IPv4 multicast address"},
       {"ff05::2:13", 5000, 5,
-       "\"ff05::2:13\" is an IPv6 group and the server has IPv4 loopback only"},
+       "\"ff05::2:13\" is an IPv6 address and the server has IPv4 loopback only"},
       {"239.0.0.1", 0, 5, "multicast port 0 is outside 1..65534"},
       {"239.0.0.1", 65535, 5, "multicast port 65535 is outside 1..65534"},
       {"239.0.0.1", 5000, 0, "multicast TTL 0 is outside 1..255"},

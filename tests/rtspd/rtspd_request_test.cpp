@@ -1,11 +1,11 @@
 // What strell-rtspd asks the library for each request path.
+#include "rtspd/rtspd_request.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include "rtspd/rtspd_request.h"
 
 namespace strell_rtspd {
 namespace {

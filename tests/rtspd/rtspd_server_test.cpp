@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,9 @@ const ProbeCase kProbeCases[] = {
      "media/stream.sdp?profile=Profile_1",
      {{"video", 1920, 1080}, {"audio", 0, 0}, {"data", 0, 0}}},
     // i1: VideoEncoder1_2 (channel 0, stream 1), no audio, metadata1.
-    {"Media1Profile2", "media/stream.sdp?profile=Profile_2", {{"video", 1280, 720}, {"data", 0, 0}}},
+    {"Media1Profile2",
+     "media/stream.sdp?profile=Profile_2",
+     {{"video", 1280, 720}, {"data", 0, 0}}},
     // config_streamprofile.xml i0: c0s0, audio, metadata.
     {"Media2StreamProfile1",
      "media2/stream.sdp?profile=StreamProfile_1",
@@ -61,6 +64,8 @@ const ProbeCase kProbeCases[] = {
      {{"video", 1280, 720}, {"data", 0, 0}}},
 };
 
+void PrintTo(const ProbeCase& probe, std::ostream* out) { *out << probe.path; }
+
 class RtspdProbe : public testing::TestWithParam<ProbeCase> {};
 
 TEST_P(RtspdProbe, ReportsTheStreamsTheConfigurationDescribes) {
@@ -69,11 +74,11 @@ TEST_P(RtspdProbe, ReportsTheStreamsTheConfigurationDescribes) {
   ServerProcess server(kBinary, kExampleRoot);
   ASSERT_TRUE(server.listening()) << server.Log();
 
-  const CommandResult result = RunCommand(
-      {kFfprobe, "-v", "error", "-timeout", "10000000", "-show_entries",
-       "stream=index,codec_type,codec_name,width,height,sample_rate,channels", "-of", "json",
-       server.Url(probe.path)},
-      60);
+  const CommandResult result =
+      RunCommand({kFfprobe, "-v", "error", "-timeout", "10000000", "-show_entries",
+                  "stream=index,codec_type,codec_name,width,height,sample_rate,channels", "-of",
+                  "json", server.Url(probe.path)},
+                 60);
   ASSERT_FALSE(result.timedOut) << result.err << server.Log();
   ASSERT_EQ(0, result.exitStatus) << result.err << server.Log();
 
@@ -100,8 +105,8 @@ TEST_P(RtspdProbe, ReportsTheStreamsTheConfigurationDescribes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ExampleUrls, RtspdProbe, testing::ValuesIn(kProbeCases),
-                         [](const testing::TestParamInfo<ProbeCase>& info) {
-                           return std::string(info.param.name);
+                         [](const testing::TestParamInfo<ProbeCase>& param) {
+                           return std::string(param.param.name);
                          });
 
 // --- Multicast, through DESCRIBE and SETUP. -------------------------------
@@ -126,12 +131,13 @@ const MulticastCase kMulticastCases[] = {
      {{"video", "239.2.1.1", 50000, 15},
       {"audio", "239.2.2.1", 50002, 15},
       {"application", "239.2.3.1", 50004, 15}}},
-    // The ONVIF Media1 encoder and metadata configurations.
+    // The ONVIF Media1 encoder and metadata configurations give address and
+    // port; a Media1 answer has no TTL, so the server offers its default, 1.
     {"Media1",
      "media/stream.sdp?profile=Profile_1",
-     {{"video", "239.1.1.1", 40000, 5},
-      {"audio", "239.1.2.1", 40100, 5},
-      {"application", "239.1.3.1", 40200, 5}}},
+     {{"video", "239.1.1.1", 40000, 1},
+      {"audio", "239.1.2.1", 40100, 1},
+      {"application", "239.1.3.1", 40200, 1}}},
     // The per-channel files: config_videoin_c0.xml c0/s0, config_audioin.xml
     // c0/s0, config_metadata_c0.xml c0/s0.
     {"Media2",
@@ -152,6 +158,8 @@ std::vector<std::string> MediaSections(const std::string& sdp) {
   }
   return sections;
 }
+
+void PrintTo(const MulticastCase& test, std::ostream* out) { *out << test.path; }
 
 class RtspdMulticast : public testing::TestWithParam<MulticastCase> {};
 
@@ -175,9 +183,8 @@ TEST_P(RtspdMulticast, SdpAndTransportCarryTheConfiguredGroup) {
     const std::string port = std::to_string(group.port);
     EXPECT_EQ(0u, sections[i].find("m=" + std::string(group.medium) + " " + port + " RTP/AVP "))
         << sections[i];
-    EXPECT_NE(std::string::npos,
-              sections[i].find("\r\nc=IN IP4 " + std::string(group.address) + "/" +
-                               std::to_string(group.ttl) + "\r\n"))
+    EXPECT_NE(std::string::npos, sections[i].find("\r\nc=IN IP4 " + std::string(group.address) +
+                                                  "/" + std::to_string(group.ttl) + "\r\n"))
         << sections[i];
 
     std::vector<std::string> headers = {"Transport: RTP/AVP;multicast"};
@@ -201,8 +208,8 @@ TEST_P(RtspdMulticast, SdpAndTransportCarryTheConfiguredGroup) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ExampleUrls, RtspdMulticast, testing::ValuesIn(kMulticastCases),
-                         [](const testing::TestParamInfo<MulticastCase>& info) {
-                           return std::string(info.param.name);
+                         [](const testing::TestParamInfo<MulticastCase>& param) {
+                           return std::string(param.param.name);
                          });
 
 TEST(RtspdMulticastGroup, Ipv6GroupIsNotOfferedOnIpv4Loopback) {
@@ -219,7 +226,7 @@ TEST(RtspdMulticastGroup, Ipv6GroupIsNotOfferedOnIpv4Loopback) {
                                           {"Transport: RTP/AVP;multicast"});
   EXPECT_EQ(461, setup.status);
   EXPECT_TRUE(server.WaitForLog(
-      "no multicast: \"ff05::2:13\" is an IPv6 group and the server has IPv4 loopback only"))
+      "no multicast: \"ff05::2:13\" is an IPv6 address and the server has IPv4 loopback only"))
       << server.Log();
   EXPECT_EQ(0, server.Terminate()) << server.Log();
 }
@@ -324,8 +331,8 @@ TEST_F(RtspdReload, ConnectedClientKeepsStreamingThroughAReload) {
   const RtspResponse setup = client.Request("SETUP", url + "/stream=0",
                                             {"Transport: RTP/AVP/TCP;unicast;interleaved=0-1"});
   ASSERT_EQ(200, setup.status) << server_->Log();
-  const std::string session = "Session: " + setup.Header("Session").substr(
-                                                0, setup.Header("Session").find(';'));
+  const std::string session =
+      "Session: " + setup.Header("Session").substr(0, setup.Header("Session").find(';'));
   ASSERT_EQ(200, client.Request("PLAY", url, {session}).status) << server_->Log();
   ASSERT_EQ(3, client.ReadFrames(0, 3, 20)) << server_->Log();
 

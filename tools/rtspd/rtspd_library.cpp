@@ -32,6 +32,9 @@ Library::~Library() { Strell_Release(&handle_); }
 int Library::Reload() { return Strell_Parse(handle_); }
 
 int Library::Resolve(const std::string& url, TProfileInfo* info) {
+  info->videoInfo.ttl = kTtlNotGiven;
+  info->audioInfo.ttl = kTtlNotGiven;
+  info->metadataInfo.ttl = kTtlNotGiven;
   return Strell_GetProfileInfoByStreamUrl(handle_, url.c_str(), info);
 }
 
@@ -100,6 +103,7 @@ std::vector<std::string> DescribeStreams(const MediaPlan& plan, Library& library
     if (stream.multicast) {
       line += ", multicast " + stream.group.address + " port " + std::to_string(stream.group.port) +
               " ttl " + std::to_string(stream.group.ttl);
+      if (stream.defaultTtl) line += " (the server's default: the answer gives no TTL)";
     } else {
       line += ", no multicast: " + stream.noMulticastReason;
     }

@@ -26,6 +26,8 @@ class Library {
   // Strell_Parse: reloads every handler from the configuration files.
   int Reload();
   // Strell_GetProfileInfoByStreamUrl into a record the caller zero-filled.
+  // Each medium's ttl is set to kTtlNotGiven first: the library writes only
+  // the fields its handler fills, and a TTL is not among the Media1 ones.
   int Resolve(const std::string& url, TProfileInfo* info);
   // The keys of the profiles whose video, or audio, is this channel and
   // stream, in the library's order (an empty list starts each query).

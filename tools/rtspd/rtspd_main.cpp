@@ -9,6 +9,7 @@
 // library context before the process exits.
 #include <glib-unix.h>
 #include <gst/gst.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <csignal>
@@ -46,6 +47,20 @@ gboolean OnStop(gpointer data) {
   Log("stopping");
   g_main_loop_quit(daemon->loop);
   return G_SOURCE_CONTINUE;
+}
+
+// The one file each handler needs; a root with none of them is most likely
+// the wrong directory (the server still starts: a SIGHUP after the files
+// appear loads them).
+void WarnWithoutConfiguration(const std::string& root) {
+  const char* const files[] = {"config_onvif/config_onvif_media_profile.xml",
+                               "config_streamserver.xml", "config_streamprofile.xml"};
+  for (const char* file : files) {
+    if (access((root + "/" + file).c_str(), R_OK) == 0) return;
+  }
+  Log("warning: %s holds no camera configuration (none of %s, %s, %s); every URL is answered "
+      "404. Name the directory that stands for /etc/conf.d with --root DIR.",
+      root.c_str(), files[0], files[1], files[2]);
 }
 
 // The camera numbers channels and streams from 1 in ONVIF and from 0 in its
@@ -98,6 +113,7 @@ int main(int argc, char** argv) {
     const int parsed = library.Reload();
     Log("configuration root %s: %s", strell_host::Root().c_str(),
         strell_rtspd::CodeText(parsed).c_str());
+    WarnWithoutConfiguration(strell_host::Root());
     LogNumbering();
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);

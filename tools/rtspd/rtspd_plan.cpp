@@ -72,8 +72,13 @@ void AddStream(const TProfileInfo& info, Medium medium, const TMediaEncodeConfig
   stream.stream = config.stream;
   stream.group.address.assign(config.ipAddress, strnlen(config.ipAddress, sizeof config.ipAddress));
   stream.group.port = config.port;
-  stream.group.ttl = config.ttl;
-  stream.multicast = UsableMulticast(config, &stream.noMulticastReason);
+  TMediaEncodeConfig offered = config;
+  if (offered.ttl == kTtlNotGiven) {
+    offered.ttl = kDefaultMulticastTtl;
+    stream.defaultTtl = true;
+  }
+  stream.group.ttl = offered.ttl;
+  stream.multicast = UsableMulticast(offered, &stream.noMulticastReason);
   if (medium == Medium::kVideo) {
     stream.frameSize = video.size;
     stream.frameSizeOrigin = video.origin;
@@ -145,6 +150,11 @@ bool UsableMulticast(const TMediaEncodeConfig& medium, std::string* reason) {
   in_addr parsed{};
   if (address.empty()) {
     *reason = "no multicast address";
+    return false;
+  }
+  in6_addr parsed6{};
+  if (inet_pton(AF_INET6, address.c_str(), &parsed6) == 1) {
+    *reason = "\"" + address + "\" is an IPv6 address and the server has IPv4 loopback only";
     return false;
   }
   if (inet_pton(AF_INET, address.c_str(), &parsed) != 1 || (ntohl(parsed.s_addr) >> 28) != 0xE) {

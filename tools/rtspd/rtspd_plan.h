@@ -47,6 +47,13 @@ const char* VideoPattern(int channel);
 // that an 8000 Hz stream can carry.
 int ToneFrequency(int channel, int stream);
 
+// The record's TTL fields hold this before the library is asked (see
+// Library::Resolve): a handler that gives no TTL (the Media1 handler gives
+// none) leaves it there, and the server then offers kDefaultMulticastTtl.
+constexpr int kTtlNotGiven = -1;
+// TTL 1: the packets do not leave the local network.
+constexpr int kDefaultMulticastTtl = 1;
+
 // The multicast group a medium offers, from the record.
 struct MulticastGroup {
   std::string address;
@@ -59,10 +66,11 @@ struct ServedStream {
   Medium medium = Medium::kVideo;
   int channel = 0;
   int stream = 0;
-  FrameSize frameSize{0, 0};        // video only
-  std::string frameSizeOrigin;      // video only: where the size comes from
+  FrameSize frameSize{0, 0};      // video only
+  std::string frameSizeOrigin;    // video only: where the size comes from
   bool multicast = false;         // the record names a usable group
-  MulticastGroup group;           // as the record gives it
+  bool defaultTtl = false;        // the record gave no TTL: kDefaultMulticastTtl
+  MulticastGroup group;           // as the record gives it, TTL aside
   std::string noMulticastReason;  // why not, when `multicast` is false
   std::string metadataText;       // the line a metadata stream repeats
 };

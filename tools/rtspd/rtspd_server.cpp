@@ -18,8 +18,10 @@ namespace {
 
 constexpr const char* kListenAddress = "127.0.0.1";
 // Unicast RTP and RTCP sockets are bound to loopback too, from this range.
-constexpr guint kUnicastPortFirst = 40000;
-constexpr guint kUnicastPortLast = 59999;
+// A multicast group's port must lie outside it: the server binds the group's
+// port on every address of lo, which a unicast socket on that port blocks.
+constexpr guint kUnicastPortFirst = 20000;
+constexpr guint kUnicastPortLast = 29999;
 // Multicast is offered, never sent anywhere but the loopback interface.
 constexpr const char* kMulticastInterface = "lo";
 // Every client is anonymous and has this role (no credentials are asked).
@@ -387,6 +389,39 @@ void strell_rtsp_server_class_init(StrellRtspServerClass* klass) {
 
 void strell_rtsp_server_init(StrellRtspServer* self) { self->router = nullptr; }
 
+// The elements the test sources are built from, and where Debian has them.
+struct NeededElement {
+  const char* name;
+  const char* package;
+};
+constexpr NeededElement kNeededElements[] = {
+    {"videotestsrc", "gstreamer1.0-plugins-base"},
+    {"audiotestsrc", "gstreamer1.0-plugins-base"},
+    {"fakesrc", "libgstreamer1.0-0"},
+    {"identity", "libgstreamer1.0-0"},
+    {"jpegenc", "gstreamer1.0-plugins-good"},
+    {"rtpjpegpay", "gstreamer1.0-plugins-good"},
+    {"mulawenc", "gstreamer1.0-plugins-good"},
+    {"rtppcmupay", "gstreamer1.0-plugins-good"},
+    {"rtpgstpay", "gstreamer1.0-plugins-good"},
+};
+
+// Without these every DESCRIBE would fail later with a bare 503; say so once
+// at start-up instead.
+bool HaveNeededElements() {
+  bool all = true;
+  for (const NeededElement& element : kNeededElements) {
+    GstElementFactory* factory = gst_element_factory_find(element.name);
+    if (factory != nullptr) {
+      gst_object_unref(factory);
+      continue;
+    }
+    Log("GStreamer element %s is missing (Debian package %s)", element.name, element.package);
+    all = false;
+  }
+  return all;
+}
+
 GstRTSPFilterResult RemoveSession(GstRTSPSessionPool*, GstRTSPSession*, gpointer) {
   return GST_RTSP_FILTER_REMOVE;
 }
@@ -410,6 +445,7 @@ Server::~Server() { Stop(); }
 
 bool Server::Start(int port) {
   State& state = *state_;
+  if (!HaveNeededElements()) return false;
   auto* server =
       reinterpret_cast<StrellRtspServer*>(g_object_new(strell_rtsp_server_get_type(), nullptr));
   server->router = &state.router;

@@ -34,7 +34,8 @@ class Server {
   Server& operator=(const Server&) = delete;
 
   // Listens on 127.0.0.1:port (0: a free port) on the default main context.
-  // Logs and returns false when the port cannot be bound.
+  // Logs and returns false when a GStreamer element the test sources need is
+  // missing or the port cannot be bound.
   bool Start(int port);
   // The port the server listens on, once started.
   int port() const { return port_; }
