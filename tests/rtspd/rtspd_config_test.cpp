@@ -66,13 +66,5 @@ TEST_F(RtspdConfig, UnusableResolutionFallsBackWithItsReason) {
   }
 }
 
-TEST_F(RtspdConfig, ChannelAndStreamGoIntoFileAndKeyAsGiven) {
-  ConfiguredVideoFrame(-1, 12);
-  const std::vector<fake_host::XmlRead> reads = fake_host::XmlReads();
-  ASSERT_EQ(1u, reads.size());
-  EXPECT_EQ("/etc/conf.d/config_videoin_c-1.xml", reads[0].file);
-  EXPECT_EQ("/root/videoin/c-1/s12/resolution", reads[0].key);
-}
-
 }  // namespace
 }  // namespace strell_rtspd

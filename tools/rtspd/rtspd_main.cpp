@@ -80,6 +80,8 @@ int main(int argc, char** argv) {
   // Line-buffered even into a file or pipe, so a log shows each request as it
   // happens, the library's trace lines (printf) in the same order.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  // A log reader that goes away must not stop the streaming service.
+  std::signal(SIGPIPE, SIG_IGN);
 
   int port = 8554;
   std::string root;

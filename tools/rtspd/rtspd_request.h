@@ -19,7 +19,9 @@
 namespace strell_rtspd {
 
 // The server's path for a request URI: "/" + path, plus "?" + query when the
-// URI has a query (an empty one included). `abspath` may be null or empty.
+// URI has a query (an empty one included), less one slash that ends the
+// query: GStreamer drops the one that ends a path, and a client appends one to
+// the URL of the whole presentation. `abspath` may be null or empty.
 std::string RequestPath(const char* abspath, const char* query);
 
 // The text the library is asked about for a request path: the path without
@@ -32,8 +34,8 @@ std::string_view StreamUrlOfPath(std::string_view path);
 // position of that slash, or npos when the path does not end in a control.
 std::size_t ControlStart(std::string_view path);
 
-// Answers the library gives for a stream URL: a result code, and the record
-// zero-filled before the call.
+// Asks the library about a stream URL: returns its result code and fills the
+// record, which is zero-filled when passed.
 using StreamUrlResolver = std::function<int(const std::string& url, TProfileInfo* info)>;
 
 // The outcome of resolving one request path.
