@@ -105,3 +105,9 @@ cat "$out"/*.json | awk '
       }
     }
   }'
+
+# The size goal: the library as shipped, without its symbol table and debug
+# information.
+strip -o "$out/libstrell.so.1.stripped" "$build/src/libstrell.so.1"
+printf "%-58s %10d bytes (goal <= 80 KiB = 81920)\n" "stripped libstrell.so.1 ($(uname -m))" \
+  "$(stat -c %s "$out/libstrell.so.1.stripped")"
