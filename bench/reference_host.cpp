@@ -67,6 +67,7 @@ int naiveRead(const char* filePath, const char* keyPath, char* value) {
 XmlReader g_reader = nullptr;  // set by UseReader; the kit when null
 bool g_recording = false;
 std::vector<Read> g_reads;
+std::string g_temporary;  // removed at exit
 std::string g_root;
 bool g_marked = false;  // the files carry the change comment
 
@@ -76,8 +77,13 @@ std::string PrepareRoot() {
   namespace fs = std::filesystem;
   char pattern[] = "/tmp/strell-bench-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-  g_root = std::string(pattern) + "/conf.d";
+  g_temporary = pattern;
+  g_root = g_temporary + "/conf.d";
   fs::copy(STRELL_EXAMPLE_CONF_DIR, g_root, fs::copy_options::recursive);
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(g_temporary, ignored);
+  });
   strell_host::SetRoot(g_root);
   return g_root;
 }
