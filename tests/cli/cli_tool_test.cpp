@@ -434,8 +434,9 @@ TEST(CliExplain, ShadowedAccessNameIsNamed) {
 
 TEST(CliExplain, TextWalkMatchesGolden) {
   std::string out;
-  for (const char* url : {"live1.sdp", "/live1.sdp", "media/stream.sdp?profile=Profile_1&x=1",
-                          "media2/stream.sdp?profile=StreamProfile_2"}) {
+  for (const char* url :
+       {"live1.sdp", "/live1.sdp", "media/stream.sdp?profile=Profile_1",
+        "media/stream.sdp?profile=Profile_1&x=1", "media2/stream.sdp?profile=StreamProfile_2"}) {
     const ToolRun run = Strell({"explain", "--root", kFixtures + "/minimal", url});
     out += "$ strell explain " + std::string(url) + " (exit " + std::to_string(run.status) + ")\n" +
            run.out;

@@ -293,6 +293,12 @@ int RunExplain(const CommonOptions& options, const std::string& url) {
     }
   }
 
+  if (mediaOneProfile != nullptr && resolution.info.metadataInfo.mediaTask == 1) {
+    notes.push_back(
+        "the metadata configuration's token \"metadata1\" has no underscore, so "
+        "Media1 metadata always reads as channel -1, stream -1");
+  }
+
   // Near misses: the stored names this URL almost is.
   std::vector<NearMiss> nearMisses;
   if (resolution.code != STRELL_OK) {
