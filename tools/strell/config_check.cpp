@@ -386,7 +386,9 @@ class Checker {
              "the " + medium.label + " has the odd port " + std::to_string(medium.portNumber) +
                  ": RTP takes even ports and leaves the next odd one to RTCP");
     }
-    if (medium.ttlKnown) {
+    // Media that share one TTL value (an access-name slot's) get one report.
+    if (medium.ttlKnown &&
+        checkedLocations_.insert(medium.file->relative() + medium.ttl.keyPath).second) {
       const Value& ttlAt = medium.ttl.present ? medium.ttl : medium.address;
       if (medium.ttlNumber == 0) {
         Report(Severity::kWarning, "zero-ttl", file, ttlAt, medium.slot,
