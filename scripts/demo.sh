@@ -10,7 +10,7 @@ scripts/install-deps.sh base
 cmake -S . -B build -G Ninja ${STRELL_CMAKE_ARGS:-} >/dev/null
 cmake --build build
 urls=('media/stream.sdp?profile=Profile_1' 'live1.sdp' 'media2/stream.sdp?profile=StreamProfile_1')
-echo "\$ build/tools/strell/strell resolve --root examples/conf.d ${urls[*]}"
+echo "\$ build/tools/strell/strell resolve --root examples/conf.d $(printf "'%s' " "${urls[@]}")"
 # The library's own trace lines go to standard error; the report is on
 # standard output.
 build/tools/strell/strell resolve --root examples/conf.d "${urls[@]}"
