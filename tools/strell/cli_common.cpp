@@ -111,6 +111,8 @@ StdoutDiversion::~StdoutDiversion() {
 
 LibrarySession::LibrarySession(const std::string& root, LibraryOutput output) : output_(output) {
   strell_host::SetRoot(root);
+  // One load and a few queries: no file watching, whatever the environment asks.
+  strell_host::SetFreshness(strell_host::Freshness::kStrict);
   Strell_Init(&handle_);
   parseCode_ = Call([this] { return Strell_Parse(handle_); });
 }
