@@ -24,91 +24,78 @@ State& state() {
   return s;
 }
 
+// Runs `change` on the state under its lock and returns its result.
+template <typename Change>
+auto Locked(Change change) {
+  std::lock_guard<std::mutex> lock(state().mutex);
+  return change(state());
+}
+
 }  // namespace
 
 void Reset() {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.values.clear();
-  s.params.clear();
-  s.failingFiles.clear();
-  s.xmlReads.clear();
-  s.paramReads.clear();
+  Locked([](State& s) {
+    s.values.clear();
+    s.params.clear();
+    s.failingFiles.clear();
+    s.xmlReads.clear();
+    s.paramReads.clear();
+  });
 }
 
 void Set(const std::string& file, const std::string& key, const std::string& text) {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.values[{file, key}] = text;
+  Locked([&](State& s) { s.values[{file, key}] = text; });
 }
-
 void Erase(const std::string& file, const std::string& key) {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.values.erase({file, key});
+  Locked([&](State& s) { s.values.erase({file, key}); });
 }
-
 void FailFile(const std::string& file) {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.failingFiles.insert(file);
+  Locked([&](State& s) { s.failingFiles.insert(file); });
 }
-
 void SetParam(const std::string& name, const std::string& text) {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.params[name] = text;
+  Locked([&](State& s) { s.params[name] = text; });
 }
-
 std::vector<XmlRead> XmlReads() {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.xmlReads;
+  return Locked([](State& s) { return s.xmlReads; });
 }
-
 std::vector<std::string> ParamReads() {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.paramReads;
+  return Locked([](State& s) { return s.paramReads; });
 }
-
 void ClearLog() {
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.xmlReads.clear();
-  s.paramReads.clear();
+  Locked([](State& s) {
+    s.xmlReads.clear();
+    s.paramReads.clear();
+  });
 }
 
 }  // namespace fake_host
 
 extern "C" int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath, char* value) {
-  using namespace fake_host;
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  // The library promises a zero-filled buffer of 256 bytes; reading all of it
-  // also lets AddressSanitizer catch a smaller one.
-  const bool zeroed = std::all_of(value, value + 256, [](char c) { return c == '\0'; });
-  XmlRead read{filePath, keyPath, zeroed, false};
-  auto found = s.values.find({read.file, read.key});
-  if (s.failingFiles.count(read.file) == 0 && found != s.values.end()) {
-    const size_t length = std::min<size_t>(found->second.size(), 255);
-    std::memcpy(value, found->second.data(), length);
-    value[length] = '\0';
-    read.delivered = true;
-  }
-  s.xmlReads.push_back(read);
-  return read.delivered ? 0 : 1;
+  return fake_host::Locked([&](fake_host::State& s) {
+    // The library promises a zero-filled buffer of 256 bytes; reading all of
+    // it also lets AddressSanitizer catch a smaller one.
+    const bool zeroed = std::all_of(value, value + 256, [](char c) { return c == '\0'; });
+    fake_host::XmlRead read{filePath, keyPath, zeroed, false};
+    auto found = s.values.find({read.file, read.key});
+    if (s.failingFiles.count(read.file) == 0 && found != s.values.end()) {
+      const size_t length = std::min<size_t>(found->second.size(), 255);
+      std::memcpy(value, found->second.data(), length);
+      value[length] = '\0';
+      read.delivered = true;
+    }
+    s.xmlReads.push_back(read);
+    return read.delivered ? 0 : 1;
+  });
 }
 
 extern "C" int Configer_GetParamValueByXPath(const char* name, char* value, int size) {
-  using namespace fake_host;
-  State& s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.paramReads.push_back(name);
-  auto found = s.params.find(name);
-  if (found == s.params.end() || size <= 0) return 1;
-  const size_t length = std::min<size_t>(found->second.size(), static_cast<size_t>(size - 1));
-  std::memcpy(value, found->second.data(), length);
-  value[length] = '\0';
-  return 0;
+  return fake_host::Locked([&](fake_host::State& s) {
+    s.paramReads.push_back(name);
+    auto found = s.params.find(name);
+    if (found == s.params.end() || size <= 0) return 1;
+    const size_t length = std::min<size_t>(found->second.size(), static_cast<size_t>(size - 1));
+    std::memcpy(value, found->second.data(), length);
+    value[length] = '\0';
+    return 0;
+  });
 }
