@@ -1,75 +1,48 @@
 // Reading one value through the host, and the bounded record writers.
+#include "hostconfig/config_value.h"
+
 #include <climits>
 #include <string>
 
 #include "handler/record_writer.h"
-#include "hostconfig/config_value.h"
 #include "unit/test_support.h"
 
+namespace strell_test {
 namespace {
 
-using strell_test::FakeHostTest;
-
 TEST(ParseDecimal, FollowsAtoiConventionsAndSaturates) {
+  // clang-format off
   struct Case {
     const char* text;
     int value;
   } const cases[] = {
-      {"0", 0},
-      {"554", 554},
-      {"  42", 42},
-      {"\t\n-17", -17},
-      {"+8", 8},
-      {"12abc", 12},
-      {"abc", 0},
-      {"", 0},
-      {"-", 0},
-      {"+-3", 0},
-      {" - 3", 0},
-      {"2147483647", INT_MAX},
-      {"-2147483648", INT_MIN},
-      {"99999999999999999999", INT_MAX},
-      {"-99999999999999999999", INT_MIN},
-      {"00000000000000000000000007", 7},
-  };
+      {"0", 0}, {"554", 554}, {"  42", 42}, {"\t\n-17", -17}, {"+8", 8}, {"12abc", 12}, {"abc", 0},
+      {"", 0}, {"-", 0}, {"+-3", 0}, {" - 3", 0}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
+      {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN},
+      {"00000000000000000000000007", 7}};
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(c.value, parseDecimal(c.text)) << '"' << c.text << '"';
 }
 
 class HostValue : public FakeHostTest {};
 
-TEST_F(HostValue, DeliveredTextReplacesTheValue) {
-  fake_host::Set("/f.xml", "/root/a", "hello");
-  std::string text = "old";
-  EXPECT_EQ(STRELL_OK, readHostText("/f.xml", "/root/a", text));
-  EXPECT_EQ("hello", text);
-  fake_host::Set("/f.xml", "/root/n", " 1935 ");
-  int number = -5;
-  EXPECT_EQ(STRELL_OK, readHostInt("/f.xml", "/root/n", number));
-  EXPECT_EQ(1935, number);
-}
-
-TEST_F(HostValue, FailedReadLeavesTheValueAlone) {
-  std::string text = "old";
-  int number = -5;
-  EXPECT_EQ(STRELL_ERR_CONFIG_READ, readHostText("/f.xml", "/root/a", text));
-  EXPECT_EQ(STRELL_ERR_CONFIG_READ, readHostInt("/f.xml", "/root/a", number));
-  EXPECT_EQ("old", text);
-  EXPECT_EQ(-5, number);
-}
-
-TEST_F(HostValue, EveryBufferIsZeroFilledAndHoldsTheLongestValue) {
+TEST_F(HostValue, DeliveredTextReplacesTheValueAndAFailedReadKeepsIt) {
   const std::string longest(255, 'x');
   fake_host::Set("/f.xml", "/root/a", longest);
-  std::string text;
-  int number = 0;
-  readHostText("/f.xml", "/root/a", text);
-  readHostInt("/f.xml", "/root/a", number);
+  fake_host::Set("/f.xml", "/root/n", " 1935 ");
+  std::string text = "old";
+  int number = -5;
+  EXPECT_EQ(STRELL_ERR_CONFIG_READ, readHostText("/f.xml", "/root/x", text));
+  EXPECT_EQ(STRELL_ERR_CONFIG_READ, readHostInt("/f.xml", "/root/x", number));
+  EXPECT_EQ("old", text);
+  EXPECT_EQ(-5, number);
+  EXPECT_EQ(STRELL_OK, readHostText("/f.xml", "/root/a", text));
+  EXPECT_EQ(STRELL_OK, readHostInt("/f.xml", "/root/n", number));
   EXPECT_EQ(longest, text);
+  EXPECT_EQ(1935, number);
   for (const auto& read : fake_host::XmlReads()) EXPECT_TRUE(read.zeroedBuffer) << read.key;
-}
 
-TEST_F(HostValue, ParameterNotDeliveredReadsAsZero) {
-  EXPECT_EQ(0, readHostParameter("capability_nvideoin"));
+  EXPECT_EQ(0, readHostParameter("capability_nvideoin"));  // not delivered
   fake_host::SetParam("capability_nvideoin", "2");
   EXPECT_EQ(2, readHostParameter("capability_nvideoin"));
 }
@@ -86,14 +59,15 @@ TEST(RecordWriter, TextIsCutTo255CharactersAndTerminated) {
 }
 
 TEST(RecordWriter, AppendStopsAtCapacityAndAtANegativeCount) {
-  TProfileList list = strell_test::EmptyList();
+  TProfileList list = EmptyList();
   for (int key = 0; key < STRELL_MAX_PROFILE_KEYS + 5; ++key) appendProfileKey(&list, key);
   EXPECT_EQ(STRELL_MAX_PROFILE_KEYS, list.profileCount);
   EXPECT_EQ(STRELL_MAX_PROFILE_KEYS - 1, list.profileKeys[STRELL_MAX_PROFILE_KEYS - 1]);
-  list = strell_test::EmptyList();
+  list = EmptyList();
   list.profileCount = -1;
   EXPECT_FALSE(appendProfileKey(&list, 7));
   EXPECT_EQ(-1, list.profileCount);
 }
 
 }  // namespace
+}  // namespace strell_test

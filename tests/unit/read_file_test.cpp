@@ -10,6 +10,7 @@
 
 #include "unit/test_support.h"
 
+namespace strell_test {
 namespace {
 
 class ReadFileTest : public testing::Test {
@@ -20,11 +21,6 @@ class ReadFileTest : public testing::Test {
     dir_ = pattern;
   }
   void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
   std::string dir_;
 };
 
@@ -39,48 +35,44 @@ TEST_F(ReadFileTest, MissingFileIsCreatedEmpty) {
   EXPECT_EQ(0, info.st_size);
 }
 
-TEST_F(ReadFileTest, ReadsEveryLine) {
+TEST_F(ReadFileTest, ReadsEveryLineCutToSizeMinusOne) {
   std::string text;
   for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + std::string(300, 'x') + "\n";
-  const std::string path = Write("lines.txt", text);
-  std::string buffer(text.size() + 1, 'z');
-  EXPECT_EQ(0, ReadFile(path.c_str(), &buffer[0], static_cast<int>(buffer.size())));
-  EXPECT_EQ(text, std::string(buffer.c_str()));
-}
-
-TEST_F(ReadFileTest, LongFileIsCutToSizeMinusOne) {
-  const std::string path = Write("long.txt", "abcdef\nghijkl\nmnop\n");
-  for (int size : {1, 2, 7, 8, 9, 12}) {
-    char buffer[32];
-    std::memset(buffer, 'z', sizeof buffer);
-    EXPECT_EQ(0, ReadFile(path.c_str(), buffer, size));
-    EXPECT_EQ(std::string("abcdef\nghijkl\nmnop\n").substr(0, size - 1), std::string(buffer));
+  const std::string path = dir_ + "/lines.txt";
+  std::ofstream(path, std::ios::binary) << text;
+  // The first line is 307 characters long.
+  for (size_t size : {size_t{1}, size_t{2}, size_t{307}, size_t{308}, size_t{309}, size_t{5000},
+                      text.size(), text.size() + 1}) {
+    std::string buffer(text.size() + 2, 'z');
+    EXPECT_EQ(0, ReadFile(path.c_str(), &buffer[0], static_cast<int>(size)));
+    EXPECT_EQ(text.substr(0, size - 1), std::string(buffer.c_str())) << size;
     EXPECT_EQ('z', buffer[size]) << "wrote past size " << size;
   }
 }
 
-TEST_F(ReadFileTest, UncreatableFileFailsWithTheCreateMessage) {
-  const std::string path = dir_ + "/no/such/dir/file";
-  char buffer[8];
-  std::string out = strell_test::CaptureStdout(
-      [&] { EXPECT_EQ(-1, ReadFile(path.c_str(), buffer, sizeof buffer)); });
-  EXPECT_EQ("ReadFile 31 : ReadFile : Create file fail!\n", out);
-}
-
-TEST_F(ReadFileTest, UnopenableFileFailsWithTheOpenMessage) {
+TEST_F(ReadFileTest, FailuresPrintTheirMessage) {
   // A socket exists, so nothing is created, but it cannot be opened as a
   // file, not even by root.
-  const std::string path = dir_ + "/socket";
+  const std::string socketPath = dir_ + "/socket";
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
   ASSERT_EQ(0, bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
-  char buffer[8];
-  std::string out = strell_test::CaptureStdout(
-      [&] { EXPECT_EQ(-1, ReadFile(path.c_str(), buffer, sizeof buffer)); });
+  struct Case {
+    std::string path, printed;
+  } const cases[] = {
+      {dir_ + "/no/such/dir/file", "ReadFile 31 : ReadFile : Create file fail!\n"},
+      {socketPath, "ReadFile, 43 : file open fail : " + socketPath + "****\n"},
+  };
+  for (const Case& c : cases) {
+    char buffer[8];
+    EXPECT_EQ(c.printed, CaptureStdout([&] {
+                EXPECT_EQ(-1, ReadFile(c.path.c_str(), buffer, sizeof buffer));
+              }));
+  }
   close(fd);
-  EXPECT_EQ("ReadFile, 43 : file open fail : " + path + "****\n", out);
 }
 
 }  // namespace
+}  // namespace strell_test
