@@ -3,241 +3,120 @@
 #include <string>
 #include <vector>
 
-#include "handler/url_handler.h"
-#include "media1/media_one_test_config.h"
 #include "media1/url_media_one.h"
+#include "unit/camera_fixture.h"
 
+namespace strell_test {
 namespace {
 
-using media_one_test::kHandleUrlLine;
-using media_one_test::SpyHandler;
-using strell_test::CaptureStdout;
-using strell_test::Context;
-using strell_test::PatternedInfo;
+const std::string kHandleUrlLine =
+    "virtual EStrellErrno CUrlMediaOne::HandleUrl(const char*, TProfileInfo*) profileName = ";
 
-constexpr int kUntouched = 0x5a5a5a5a;  // an int of PatternedInfo()
-
-bool Untouched(const TMediaEncodeConfig& medium) {
-  TProfileInfo pattern = PatternedInfo();
-  return std::memcmp(&pattern.videoInfo, &medium, sizeof medium) == 0;
+std::string TokenLine(const char* token, int channel, int stream) {
+  return std::string("token = ") + token + " channel = " + std::to_string(channel) +
+         ", stream = " + std::to_string(stream) + "\n";
 }
 
-// A loaded Media1 handler with a spy after it.
-class Media1Chain : public strell_test::FakeHostTest {
+// The camera of SetMediaOneCamera, loaded, with a spy after it.
+class Media1 : public FakeHostTest {
  protected:
   void SetUp() override {
     FakeHostTest::SetUp();
-    media_one_test::SetStandardCamera();
+    SetMediaOneCamera();
     handler.next = &spy;
     handler.Parse();
   }
+  // Resolves `url` into `info`; returns the code, keeps what was printed.
+  int Resolve(const std::string& url) {
+    int code = -1;
+    printed = CaptureStdout([&] { code = handler.HandleUrl(url.c_str(), &info); });
+    return code;
+  }
   SpyHandler spy;
   CUrlMediaOne handler;
+  TProfileInfo info = PatternedInfo();
+  std::string printed;
 };
 
-using Media1Resolution = Media1Chain;
-using Media1Lists = Media1Chain;
-
-TEST_F(Media1Resolution, ConfiguredTokenResolvesThroughTheExport) {
-  Context context;
-  ASSERT_EQ(STRELL_OK, context.Parse());
-  TProfileInfo info = PatternedInfo();
-  int code = -1;
-  const std::string printed =
-      CaptureStdout([&] { code = context.Resolve("media/stream.sdp?profile=Profile_1", &info); });
-  ASSERT_EQ(STRELL_OK, code);
-  EXPECT_EQ(std::string(kHandleUrlLine) +
-                "Profile_1\n"
-                "token = VideoEncoder1_1 channel = 1, stream = 1\n",
-            printed);
-
-  EXPECT_EQ(222, info.profileKey);
-  EXPECT_STREQ("Profile_1", info.profileName);
-  EXPECT_EQ(1, info.videoInfo.mediaTask);
-  EXPECT_EQ(0, info.videoInfo.channel);
-  EXPECT_EQ(0, info.videoInfo.stream);
-  EXPECT_STREQ("239.0.0.1", info.videoInfo.ipAddress);
-  EXPECT_EQ(5000, info.videoInfo.port);
-  EXPECT_EQ(1, info.audioInfo.mediaTask);
-  EXPECT_EQ(0, info.audioInfo.channel);
-  EXPECT_EQ(0, info.audioInfo.stream);
-  EXPECT_STREQ("239.0.0.9", info.audioInfo.ipAddress);
-  EXPECT_EQ(6000, info.audioInfo.port);
-  EXPECT_EQ(1, info.metadataInfo.mediaTask);
-  EXPECT_EQ(-1, info.metadataInfo.channel) << "\"metadata1\" has no underscore";
-  EXPECT_EQ(-1, info.metadataInfo.stream);
-  EXPECT_STREQ("239.0.0.20", info.metadataInfo.ipAddress);
-  EXPECT_EQ(7000, info.metadataInfo.port);
-  for (const TMediaEncodeConfig* medium : {&info.videoInfo, &info.audioInfo, &info.metadataInfo}) {
-    EXPECT_EQ(kUntouched, medium->ttl) << "ttl is never written";
-  }
-  // The text fields end at their NUL; the rest of the buffer is the host's.
-  EXPECT_EQ(0x5a, static_cast<unsigned char>(info.profileName[sizeof "Profile_1"]));
-}
-
-TEST_F(Media1Resolution, EachProfileGetsItsSlotKeyAndItsMedia) {
+// Keys 222 + slot, the skipped slot i1 keeping its number. Video from the
+// source token, audio is the one input (0/0), metadata from "metadata1"
+// (no underscore: -1/-1); the trace shows the ONVIF numbering. Media1 never
+// writes a ttl, nor a medium whose token names no configuration.
+TEST_F(Media1, EachProfileResolvesWithItsSlotKeyAndItsMedia) {
   struct Case {
-    const char* name;
-    int key;
-    int videoChannel, videoStream;
-    const char* videoAddress;
-    int videoPort;
-    bool audio, metadata;
+    const char *url, *printed, *record;
   } const cases[] = {
-      {"Profile_1", 222, 0, 0, "239.0.0.1", 5000, true, true},
-      {"Profile_3", 224, 0, 1, "ff15::2", 5002, true, false},  // metadata token names nothing
-      {"Profile_4", 225, 1, 0, "", 5004, false, false},        // unknown address type
+      {"rtsp://10.0.0.2/media/stream.sdp?profile=Profile_1",
+       "Profile_1\ntoken = VideoEncoder1_1 channel = 1, stream = 1\n",
+       "222 Profile_1 | 1 0/0 239.0.0.1:5000 ttl - | 1 0/0 239.0.0.9:6000 ttl - | "
+       "1 -1/-1 239.0.0.20:7000 ttl -"},
+      {"media/stream.sdp?profile=Profile_3",
+       "Profile_3\ntoken = VideoEncoder1_2 channel = 1, stream = 2\n",
+       "224 Profile_3 | 1 0/1 ff15::2:5002 ttl - | 1 0/0 239.0.0.9:6000 ttl - | - -/- -:- ttl -"},
+      {"media/stream.sdp?profile=Profile_4",
+       "Profile_4\ntoken = VideoEncoder2_1 channel = 2, stream = 1\n",
+       "225 Profile_4 | 1 1/0 :5004 ttl - | - -/- -:- ttl - | - -/- -:- ttl -"},
   };
   for (const Case& c : cases) {
-    TProfileInfo info = PatternedInfo();
-    const std::string url = std::string("rtsp://10.0.0.2/media/stream.sdp?profile=") + c.name;
-    CaptureStdout([&] { EXPECT_EQ(STRELL_OK, handler.HandleUrl(url.c_str(), &info)) << c.name; });
-    EXPECT_EQ(c.key, info.profileKey) << c.name;
-    EXPECT_STREQ(c.name, info.profileName);
-    EXPECT_EQ(1, info.videoInfo.mediaTask) << c.name;
-    EXPECT_EQ(c.videoChannel, info.videoInfo.channel) << c.name;
-    EXPECT_EQ(c.videoStream, info.videoInfo.stream) << c.name;
-    EXPECT_STREQ(c.videoAddress, info.videoInfo.ipAddress) << c.name;
-    EXPECT_EQ(c.videoPort, info.videoInfo.port) << c.name;
-    EXPECT_EQ(kUntouched, info.videoInfo.ttl) << c.name;
-    EXPECT_EQ(!c.audio, Untouched(info.audioInfo)) << c.name;
-    EXPECT_EQ(!c.metadata, Untouched(info.metadataInfo)) << c.name;
+    info = PatternedInfo();
+    EXPECT_EQ(STRELL_OK, Resolve(c.url)) << c.url;
+    EXPECT_EQ(kHandleUrlLine + c.printed, printed);
+    EXPECT_EQ(c.record, Describe(info));
+    EXPECT_EQ(0x5a, static_cast<unsigned char>(info.profileName[10])) << "wrote past the name";
   }
   EXPECT_TRUE(spy.urls.empty());
 }
 
-TEST_F(Media1Resolution, ClaimedUrlOfNoProfileGivesEightAndStopsHere) {
-  for (const char* url :
-       {"media/stream.sdp?profile=Profile_2", "media/stream.sdp?profile=profile_1",
-        "media/stream.sdp?profile=Profile_1&x=1", "media/stream.sdp?profile=Profile_",
-        "media/stream.sdp?profile= "}) {
-    TProfileInfo info = PatternedInfo();
-    const TProfileInfo before = info;
-    int code = -1;
-    const std::string printed = CaptureStdout([&] { code = handler.HandleUrl(url, &info); });
-    EXPECT_EQ(STRELL_ERR_NOT_FOUND, code) << url;
-    EXPECT_EQ(std::string(kHandleUrlLine) + (std::strchr(url, '=') + 1) + "\n", printed);
-    EXPECT_EQ(0, std::memcmp(&before, &info, sizeof info)) << url;
-  }
-  EXPECT_TRUE(spy.urls.empty()) << "a claimed URL is never passed on";
-}
-
-TEST_F(Media1Resolution, UrlWithoutAProfileNameGoesToTheNextHandler) {
-  const std::vector<std::string> urls = {
-      "media/stream.sdp?profile=", "media2/stream.sdp?profile=Profile_1",
-      "media/stream.sdp?Profile_1", "live1.sdp", ""};
-  for (const std::string& url : urls) {
-    TProfileInfo info = PatternedInfo();
-    const TProfileInfo before = info;
-    int code = -1;
-    EXPECT_EQ("", CaptureStdout([&] { code = handler.HandleUrl(url.c_str(), &info); }));
-    EXPECT_EQ(STRELL_ERR_BAD_SOURCE, code) << "the next handler's answer, unchanged: " << url;
-    EXPECT_EQ(0, std::memcmp(&before, &info, sizeof info)) << url;
-  }
-  EXPECT_EQ(urls, spy.urls);
-
-  handler.next = nullptr;
-  TProfileInfo info = PatternedInfo();
-  EXPECT_EQ(STRELL_ERR_NOT_FOUND, handler.HandleUrl("media/stream.sdp?profile=", &info));
-}
-
-TEST_F(Media1Resolution, NullRecordGivesElevenWithoutDelegating) {
-  EXPECT_EQ(STRELL_ERR_NULL_RECORD,
-            handler.HandleUrl("media/stream.sdp?profile=Profile_1", nullptr));
-  EXPECT_EQ(STRELL_ERR_NULL_RECORD, handler.HandleUrl("live1.sdp", nullptr));
-  EXPECT_TRUE(spy.urls.empty());
-}
-
-TEST(Media1ProfileName, StartsAfterTheFirstMarker) {
+TEST_F(Media1, UrlWithAProfileNameIsClaimedAndAnyOtherHandedOn) {
   struct Case {
     const char* url;
-    int offset;  // of the profile name; -1: none
+    const char* name;  // printed and looked up; null: handed on, nothing printed
   } const cases[] = {
-      {"media/stream.sdp?profile=P", 25},
-      {"x/media/stream.sdp?profile=media/stream.sdp?profile=P", 27},
-      {"mmedia/stream.sdp?profile=P", 26},
-      {"media/stream.sdp?prof media/stream.sdp?profile=Q", 47},
-      {"media/stream.sdp?profile=", -1},
-      {"media/stream.sdp?profil", -1},
-      {"media2/stream.sdp?profile=P", -1},
-      {"Media/stream.sdp?profile=P", -1},
-      {"", -1},
+      {"media/stream.sdp?profile=Profile_2", "Profile_2"},
+      {"media/stream.sdp?profile=profile_1", "profile_1"},
+      {"media/stream.sdp?profile=Profile_1&x=1", "Profile_1&x=1"},  // the whole rest is the name
+      {"media/stream.sdp?profile=Profile_", "Profile_"},
+      {"media/stream.sdp?profile= ", " "},
+      {"x/media/stream.sdp?profile=media/stream.sdp?profile=Profile_1",
+       "media/stream.sdp?profile=Profile_1"},  // after the first marker
+      {"media/stream.sdp?prof media/stream.sdp?profile=Q", "Q"},
+      {"media/stream.sdp?profile=", nullptr},  // nothing after the marker
+      {"media2/stream.sdp?profile=Profile_1", nullptr},
+      {"Media/stream.sdp?profile=Profile_1", nullptr},
+      {"media/stream.sdp?Profile_1", nullptr},
+      {"live1.sdp", nullptr},
+      {"", nullptr},
   };
+  std::vector<std::string> handedOn;
   for (const Case& c : cases) {
-    const char* expected = c.offset >= 0 ? c.url + c.offset : nullptr;
-    EXPECT_EQ(expected, getMediaOneToken(c.url)) << c.url;
+    info = PatternedInfo();
+    const int code = Resolve(c.url);
+    EXPECT_EQ(c.name != nullptr ? STRELL_ERR_NOT_FOUND : STRELL_ERR_CONFIG_READ, code) << c.url;
+    EXPECT_EQ(c.name != nullptr ? kHandleUrlLine + c.name + "\n" : "", printed) << c.url;
+    EXPECT_TRUE(SameBytes(PatternedInfo(), info)) << c.url;
+    if (c.name == nullptr) handedOn.push_back(c.url);
   }
-  EXPECT_EQ(nullptr, getMediaOneToken(nullptr));
+  EXPECT_EQ(handedOn, spy.urls);
 }
 
-TEST_F(Media1Resolution, ProfileNameIsTheWholeRestOfTheUrl) {
-  media_one_test::SetProfile(1, "P&channel=2/x", "VideoEncoder1_1", nullptr, nullptr);
+TEST_F(Media1, LowerSlotWinsAndMediaNamingNoConfigurationStayUntouched) {
+  SetOnvifProfile(1, "Profile_4", "VideoEncoder9_9", "AudioEncoder_9", "metadata2");
   handler.Parse();
-  TProfileInfo info = PatternedInfo();
-  CaptureStdout([&] {
-    EXPECT_EQ(STRELL_OK, handler.HandleUrl("media/stream.sdp?profile=P&channel=2/x", &info));
-  });
-  EXPECT_EQ(223, info.profileKey);
-  EXPECT_STREQ("P&channel=2/x", info.profileName);
-}
-
-TEST_F(Media1Resolution, LowerSlotAnswersForADuplicateToken) {
-  media_one_test::SetProfile(1, "Profile_4", "VideoEncoder1_2", nullptr, nullptr);
-  handler.Parse();
-  TProfileInfo info = PatternedInfo();
-  CaptureStdout([&] { handler.HandleUrl("media/stream.sdp?profile=Profile_4", &info); });
-  EXPECT_EQ(223, info.profileKey);
-  EXPECT_EQ(1, info.videoInfo.stream);
-}
-
-TEST_F(Media1Resolution, MediumNamingNoConfigurationIsLeftUntouched) {
-  media_one_test::SetProfile(1, "Lonely", "VideoEncoder9_9", "AudioEncoder_9", "metadata2");
-  handler.Parse();
-  TProfileInfo info = PatternedInfo();
-  int code = -1;
-  const std::string printed =
-      CaptureStdout([&] { code = handler.HandleUrl("media/stream.sdp?profile=Lonely", &info); });
-  EXPECT_EQ(STRELL_OK, code) << "the profile resolves without the media";
-  EXPECT_EQ(std::string(kHandleUrlLine) + "Lonely\n", printed);
-  EXPECT_EQ(223, info.profileKey);
-  EXPECT_TRUE(Untouched(info.videoInfo));
-  EXPECT_TRUE(Untouched(info.audioInfo));
-  EXPECT_TRUE(Untouched(info.metadataInfo));
-  EXPECT_EQ(STRELL_ERR_NOT_FOUND, handler.fillVideoConfig("VideoEncoder9_9", &info));
-  EXPECT_EQ(STRELL_ERR_NOT_FOUND, handler.fillAudioConfig("", &info));
-  EXPECT_EQ(STRELL_ERR_NOT_FOUND, handler.fillMetadataConfig("metadata2", &info));
-}
-
-TEST(Media1Multicast, CopiesAddressBoundedAndPortOnly) {
-  COnvifMediaOneEncodeInfo record;
-  record.address = std::string(300, 'a');
-  record.port = 554;
-  record.ttl = 64;
-  TProfileInfo info = PatternedInfo();
-  fillMulticast(record, info.videoInfo);
-  EXPECT_EQ(std::string(255, 'a'), info.videoInfo.ipAddress);
-  EXPECT_EQ(554, info.videoInfo.port);
-  EXPECT_EQ(kUntouched, info.videoInfo.ttl);
-  EXPECT_EQ(kUntouched, info.videoInfo.mediaTask);
+  EXPECT_EQ(STRELL_OK, Resolve("media/stream.sdp?profile=Profile_4"));
+  EXPECT_EQ(kHandleUrlLine + "Profile_4\n", printed);
+  EXPECT_EQ("223 Profile_4 | - -/- -:- ttl - | - -/- -:- ttl - | - -/- -:- ttl -", Describe(info));
 }
 
 TEST(Media1TokenRule, ChannelIsTheOneCharacterBeforeTheFirstUnderscore) {
+  // clang-format off
   struct Case {
     const char* token;
     int result, channel, stream;
   } const cases[] = {
-      {"VideoEncoder1_2", 0, 1, 2},
-      {"VideoEncoder12_3", 0, 2, 3},
-      {"V1_2_3", 0, 1, 2},
-      {"_5", 0, 0, 5},
-      {"x_", 0, 0, 0},
-      {"a_b", 0, 0, 0},
-      {"1_ 7", 0, 1, 7},
-      {"1_-3", 0, 1, -3},
-      {"1_15x", 0, 1, 15},
-      {"metadata1", -1, 77, 88},
-      {"", -1, 77, 88},
-  };
+      {"VideoEncoder1_2", 0, 1, 2}, {"VideoEncoder12_3", 0, 2, 3}, {"V1_2_3", 0, 1, 2},
+      {"_5", 0, 0, 5}, {"x_", 0, 0, 0}, {"a_b", 0, 0, 0}, {"1_ 7", 0, 1, 7}, {"1_-3", 0, 1, -3},
+      {"1_15x", 0, 1, 15}, {"metadata1", -1, 77, 88}, {"", -1, 77, 88}};
+  // clang-format on
   for (const Case& c : cases) {
     int channel = 77, stream = 88, result = 99;
     const std::string printed = CaptureStdout(
@@ -245,117 +124,68 @@ TEST(Media1TokenRule, ChannelIsTheOneCharacterBeforeTheFirstUnderscore) {
     EXPECT_EQ(c.result, result) << c.token;
     EXPECT_EQ(c.channel, channel) << c.token;
     EXPECT_EQ(c.stream, stream) << c.token;
-    const std::string line = c.result == 0 ? "token = " + std::string(c.token) +
-                                                 " channel = " + std::to_string(c.channel) +
-                                                 ", stream = " + std::to_string(c.stream) + "\n"
-                                           : "";
-    EXPECT_EQ(line, printed);
+    EXPECT_EQ(c.result == 0 ? TokenLine(c.token, c.channel, c.stream) : "", printed);
   }
 }
 
-TEST(Media1TokenRule, SourceTokenConvertsToConfigurationNumbering) {
+TEST_F(Media1, ListsAppendMatchesInSlotOrderAfterExistingKeysThenTheNextHandlers) {
+  const std::string t11 = TokenLine("VideoEncoder1_1", 1, 1);
+  const std::string t12 = TokenLine("VideoEncoder1_2", 1, 2);
+  const std::string t21 = TokenLine("VideoEncoder2_1", 2, 1);
+  auto listed = [](int key) {
+    return "[profileList->profileCount = 2, profile.profileKey = " + std::to_string(key) + "\n";
+  };
   struct Case {
-    const char* token;
-    int channel, stream;
-  } const cases[] = {
-      {"VideoEncoder1_2", 0, 1}, {"VideoEncoder2_1", 1, 0}, {"metadata1", -1, -1}, {"_1", -1, 0}};
-  for (const Case& c : cases) {
-    int channel = 77, stream = 88;
-    CaptureStdout([&] { getvideoChannelAndStreamByOnvifSource(c.token, channel, stream); });
-    EXPECT_EQ(c.channel, channel) << c.token;
-    EXPECT_EQ(c.stream, stream) << c.token;
-  }
-}
-
-TEST_F(Media1Lists, VideoStreamListsMatchesAfterExistingKeysThenTheNextHandler) {
-  const std::string token11 = "token = VideoEncoder1_1 channel = 1, stream = 1\n";
-  const std::string token12 = "token = VideoEncoder1_2 channel = 1, stream = 2\n";
-  const std::string token21 = "token = VideoEncoder2_1 channel = 2, stream = 1\n";
-  struct Case {
+    bool video;
     int channel, stream;
     std::vector<int> keys;
     std::string printed;
   } const cases[] = {
-      {0,
-       0,
-       {7, 8, 222, 999},
-       token11 + "[profileList->profileCount = 2, profile.profileKey = 222\n" + token12 + token21},
-      {0,
-       1,
-       {7, 8, 224, 999},
-       token11 + token12 + "[profileList->profileCount = 2, profile.profileKey = 224\n" + token21},
-      {1,
-       0,
-       {7, 8, 225, 999},
-       token11 + token12 + token21 + "[profileList->profileCount = 2, profile.profileKey = 225\n"},
-      {1, 1, {7, 8, 999}, token11 + token12 + token21},
-      {-1, -1, {7, 8, 999}, token11 + token12 + token21},
+      {true, 0, 0, {7, 8, 222, 999}, t11 + listed(222) + t12 + t21},
+      {true, 0, 1, {7, 8, 224, 999}, t11 + t12 + listed(224) + t21},
+      {true, 1, 0, {7, 8, 225, 999}, t11 + t12 + t21 + listed(225)},
+      {true, 1, 1, {7, 8, 999}, t11 + t12 + t21},
+      {true, -1, -1, {7, 8, 999}, t11 + t12 + t21},
+      // Every profile with audio, whatever is asked, silently.
+      {false, 4, 0, {7, 8, 222, 224, 999}, ""},
+      {false, 0, 5, {7, 8, 222, 224, 999}, ""},
+      {false, -3, -3, {7, 8, 222, 224, 999}, ""},
   };
   for (const Case& c : cases) {
-    TProfileList list = strell_test::EmptyList();
+    TProfileList list = EmptyList();
     list.profileCount = 2;
     list.profileKeys[0] = 7;
     list.profileKeys[1] = 8;
     int code = -1;
-    const std::string printed = CaptureStdout(
-        [&] { code = handler.GetProfileListByVideoStream(c.channel, c.stream, &list); });
-    EXPECT_EQ(STRELL_OK, code) << "the next handler's answer is discarded";
-    EXPECT_EQ(c.printed, printed) << c.channel << "/" << c.stream;
-    EXPECT_EQ(c.keys, std::vector<int>(list.profileKeys, list.profileKeys + list.profileCount));
-  }
-}
-
-TEST_F(Media1Lists, AudioStreamListsEveryProfileWithAudioSilently) {
-  for (int stream : {0, 1, 5, -3}) {
-    TProfileList list = strell_test::EmptyList();
-    int code = -1;
-    EXPECT_EQ("",
-              CaptureStdout([&] { code = handler.GetProfileListByAudioStream(4, stream, &list); }));
+    printed = CaptureStdout([&] {
+      code = c.video ? handler.GetProfileListByVideoStream(c.channel, c.stream, &list)
+                     : handler.GetProfileListByAudioStream(c.channel, c.stream, &list);
+    });
     EXPECT_EQ(STRELL_OK, code);
-    EXPECT_EQ((std::vector<int>{222, 224, 999}),
-              std::vector<int>(list.profileKeys, list.profileKeys + list.profileCount));
+    EXPECT_EQ(c.printed, printed) << c.channel << "/" << c.stream;
+    EXPECT_EQ(c.keys, Keys(list)) << (c.video ? "video " : "audio ") << c.channel << "/"
+                                  << c.stream;
   }
 }
 
-TEST_F(Media1Lists, FullOrNegativeListTakesNoKeyAndPrintsNoListLine) {
+TEST_F(Media1, FullOrNegativeListTakesNoKeyAndPrintsNoListLine) {
   handler.next = nullptr;
-  for (int count : {STRELL_MAX_PROFILE_KEYS, -1}) {
-    TProfileList list = strell_test::EmptyList();
+  for (int count : {STRELL_MAX_PROFILE_KEYS - 1, STRELL_MAX_PROFILE_KEYS, -1}) {
+    const bool room = count == STRELL_MAX_PROFILE_KEYS - 1;  // for 222 only
+    TProfileList list = EmptyList();
     list.profileCount = count;
-    const TProfileList before = list;
-    const std::string printed =
-        CaptureStdout([&] { handler.GetProfileListByVideoStream(0, 0, &list); });
-    EXPECT_EQ(std::string::npos, printed.find("[profileList")) << count;
-    handler.GetProfileListByAudioStream(0, 0, &list);
-    EXPECT_EQ(0, std::memcmp(&before, &list, sizeof list)) << count;
+    printed = CaptureStdout([&] {
+      handler.GetProfileListByVideoStream(0, 0, &list);
+      handler.GetProfileListByAudioStream(0, 0, &list);
+    });
+    EXPECT_EQ(TokenLine("VideoEncoder1_1", 1, 1) +
+                  (room ? "[profileList->profileCount = 31, profile.profileKey = 222\n" : "") +
+                  TokenLine("VideoEncoder1_2", 1, 2) + TokenLine("VideoEncoder2_1", 2, 1),
+              printed);
+    EXPECT_EQ(room ? STRELL_MAX_PROFILE_KEYS : count, list.profileCount);
+    EXPECT_EQ(room ? 222 : 0, list.profileKeys[STRELL_MAX_PROFILE_KEYS - 1]);
   }
-  TProfileList list = strell_test::EmptyList();
-  list.profileCount = STRELL_MAX_PROFILE_KEYS - 1;
-  handler.GetProfileListByAudioStream(0, 0, &list);
-  EXPECT_EQ(STRELL_MAX_PROFILE_KEYS, list.profileCount) << "222 fits, 224 does not";
-  EXPECT_EQ(222, list.profileKeys[STRELL_MAX_PROFILE_KEYS - 1]);
-}
-
-TEST_F(Media1Lists, ExportsPutMediaOneKeysFirst) {
-  Context context;
-  ASSERT_EQ(STRELL_OK, context.Parse());
-  TProfileList list = strell_test::EmptyList();
-  list.profileCount = 1;
-  list.profileKeys[0] = 5;
-  CaptureStdout([&] {
-    EXPECT_EQ(STRELL_OK, Strell_GetProfileListByVideoStream(context.handle(), 0, 1, &list));
-    EXPECT_EQ(STRELL_OK, Strell_GetProfileListByAudioStream(context.handle(), 0, 0, &list));
-  });
-  // Keys of the later handlers may follow each query's Media1 keys.
-  ASSERT_GE(list.profileCount, 4);
-  EXPECT_EQ(5, list.profileKeys[0]);
-  EXPECT_EQ(224, list.profileKeys[1]);
-  std::vector<int> mediaOne;
-  for (int i = 2; i < list.profileCount; ++i) {
-    if (list.profileKeys[i] >= 222 && list.profileKeys[i] <= 225)
-      mediaOne.push_back(list.profileKeys[i]);
-  }
-  EXPECT_EQ((std::vector<int>{222, 224}), mediaOne);
 }
 
 }  // namespace
+}  // namespace strell_test
