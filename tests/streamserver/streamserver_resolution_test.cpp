@@ -1,152 +1,158 @@
-// Stream-server URL resolution: whole-URL access-name match, the record it
-// fills, and passing unclaimed URLs on.
-#include <cstring>
+// Stream-server URL resolution (whole-URL access-name match) and the profile
+// lists by video and audio stream.
 #include <string>
+#include <vector>
 
-#include "streamserver/streamserver_test_support.h"
 #include "streamserver/url_streamserver.h"
+#include "unit/camera_fixture.h"
 
+namespace strell_test {
 namespace {
 
-using streamserver_test::RecordingHandler;
-using streamserver_test::SetFullSlot;
-using streamserver_test::SetSlot;
-using streamserver_test::StreamserverTest;
-using strell_test::PatternedInfo;
-
-bool SameBytes(const TProfileInfo& a, const TProfileInfo& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-// A stream-server handler between two recording neighbours, loaded from the
-// fake host.
-class StreamserverResolution : public StreamserverTest {
+// A loaded stream-server handler with a spy after it, on a camera of three
+// streams per video channel.
+class Streamserver : public FakeHostTest {
  protected:
-  void Load() {
-    handler.next = &next;
-    handler.Parse();
+  void SetUp() override {
+    FakeHostTest::SetUp();
+    SetCapabilities();
+    handler.next = &spy;
   }
+  int Resolve(const char* url) {
+    info = PatternedInfo();
+    int code = -1;
+    EXPECT_EQ("", CaptureStdout([&] { code = handler.HandleUrl(url, &info); }))
+        << (url != nullptr ? url : "(null)");
+    return code;
+  }
+  SpyHandler spy;
   CUrlStreamserver handler;
-  RecordingHandler next{333, STRELL_ERR_BAD_SOURCE};  // a code no stream-server path yields
+  TProfileInfo info;
 };
 
-TEST_F(StreamserverResolution, AccessNameResolvesThroughTheLibrary) {
-  SetFullSlot(0, "live1.sdp", 4, 0, 3);
-  strell_test::Context context;
-  ASSERT_EQ(STRELL_OK, context.Parse());
-  TProfileInfo info = PatternedInfo();
-  ASSERT_EQ(STRELL_OK, context.Resolve("live1.sdp", &info));
-
-  EXPECT_EQ(111, info.profileKey);
-  EXPECT_STREQ("live1.sdp", info.profileName);
-  struct Expected {
-    const TMediaEncodeConfig& medium;
-    int channel, stream;
-    const char* address;
-    int port;
-  } const media[] = {
-      {info.videoInfo, 1, 1, "239.0.0.0", 5000},  // track 4, three streams per channel
-      {info.audioInfo, 0, 0, "239.0.1.0", 6000},
-      {info.metadataInfo, 0, 0, "239.0.2.0", 7000},  // metadata ignores its track
-  };
-  for (const Expected& e : media) {
-    EXPECT_EQ(1, e.medium.mediaTask);
-    EXPECT_EQ(e.channel, e.medium.channel);
-    EXPECT_EQ(e.stream, e.medium.stream);
-    EXPECT_STREQ(e.address, e.medium.ipAddress);
-    EXPECT_EQ(e.port, e.medium.port);
-    EXPECT_EQ(15, e.medium.ttl);  // the slot's ttl goes with every carried medium
-  }
+// Track 4 is channel 1, stream 1 at three streams per channel; metadata
+// ignores its track; the slot's ttl goes with every carried medium. A medium
+// not carried gets mediaTask 0 and nothing else.
+TEST_F(Streamserver, AccessNameResolvesToItsSlotWithEveryCarriedMedium) {
+  SetRtspSlot(0, "live1.sdp", 4, 0, 3);
+  SetRtspSlot(1, "novideo", -1, 0, -1);
+  handler.Parse();
+  ASSERT_EQ(STRELL_OK, Resolve("live1.sdp"));
+  EXPECT_EQ(
+      "111 live1.sdp | 1 1/1 239.0.0.0:5000 ttl 15 | 1 0/0 239.0.1.0:6000 ttl 15 | "
+      "1 0/0 239.0.2.0:7000 ttl 15",
+      Describe(info));
+  ASSERT_EQ(STRELL_OK, Resolve("novideo"));
+  EXPECT_EQ("112 novideo | 0 -/- -:- ttl - | 1 0/0 239.0.1.1:6001 ttl 15 | 0 -/- -:- ttl -",
+            Describe(info));
 }
 
-TEST_F(StreamserverResolution, OnlyTheWholeNameInItsOwnCaseMatchesSilently) {
-  SetFullSlot(0, "live1.sdp", 0, 0, 0);
-  Load();
-  testing::internal::CaptureStdout();
-  for (const char* url : {"/live1.sdp", "live1.sdp?x=1", "rtsp://10.0.0.1:554/live1.sdp",
-                          "LIVE1.sdp", "live1.sd", "live1.sdp "}) {
-    TProfileInfo info = PatternedInfo();
-    const TProfileInfo before = info;
-    next.urls.clear();
-    EXPECT_EQ(STRELL_ERR_BAD_SOURCE, handler.HandleUrl(url, &info)) << url;
-    EXPECT_EQ(1u, next.urls.size()) << url;
-    if (next.urls.size() != 1u) continue;
-    EXPECT_EQ(url, next.urls[0]);
-    EXPECT_TRUE(SameBytes(before, info)) << url;
-  }
-  next.urls.clear();
-  TProfileInfo info = PatternedInfo();
-  EXPECT_EQ(STRELL_OK, handler.HandleUrl("live1.sdp", &info));
-  EXPECT_TRUE(next.urls.empty());  // a claimed URL is not passed on
-  EXPECT_EQ("", testing::internal::GetCapturedStdout());
-}
-
-TEST_F(StreamserverResolution, EachSlotResolvesWithItsOwnKeyAndTheLowestSlotWins) {
-  SetFullSlot(0, "a", 0, 0, 0);
-  SetFullSlot(1, "twin", 0, 0, 0);
-  SetSlot(1, "enable", "0");  // the enable flag does not take part
-  SetFullSlot(2, "c", 0, 0, 0);
-  SetFullSlot(3, "twin", 0, 0, 0);
-  Load();
+TEST_F(Streamserver, OnlyTheWholeUrlInItsOwnCaseMatchesAndTheLowerSlotWins) {
+  SetRtspSlot(0, "live1.sdp", 0, 0, 0);
+  SetRtspSlot(1, "twin", 0, 0, 0);
+  SetRtsp(1, "enable", "0");  // the enable flag takes no part
+  SetRtspSlot(2, "c", 0, 0, 0);
+  SetRtspSlot(3, "twin", 0, 0, 0);
+  handler.Parse();
   struct Case {
     const char* url;
-    int key;
-  } const cases[] = {{"a", 111}, {"twin", 112}, {"c", 113}};
+    int key;  // 0: handed on
+  } const cases[] = {
+      {"live1.sdp", 111},   {"twin", 112},
+      {"c", 113},           {"/live1.sdp", 0},
+      {"live1.sdp?x=1", 0}, {"rtsp://10.0.0.1:554/live1.sdp", 0},
+      {"LIVE1.sdp", 0},     {"live1.sd", 0},
+      {"live1.sdp ", 0},    {"", 0},
+  };
+  std::vector<std::string> handedOn;
   for (const Case& c : cases) {
-    TProfileInfo info = PatternedInfo();
-    EXPECT_EQ(STRELL_OK, handler.HandleUrl(c.url, &info)) << c.url;
+    const int code = Resolve(c.url);
+    if (c.key == 0) {
+      EXPECT_EQ(STRELL_ERR_CONFIG_READ, code) << c.url;
+      EXPECT_TRUE(SameBytes(PatternedInfo(), info)) << c.url;
+      handedOn.push_back(c.url);
+      continue;
+    }
+    EXPECT_EQ(STRELL_OK, code) << c.url;
     EXPECT_EQ(c.key, info.profileKey) << c.url;
     EXPECT_STREQ(c.url, info.profileName);
   }
+  EXPECT_EQ(handedOn, spy.urls);
 }
 
-TEST_F(StreamserverResolution, EmptyUrlMatchesTheFirstSlotWithoutAccessName) {
-  SetFullSlot(0, "a", 0, 0, 0);
-  SetSlot(2, "videotrack", "1");  // s1 lacks everything, s2 has no name either
-  Load();
-  TProfileInfo info = PatternedInfo();
-  EXPECT_EQ(STRELL_OK, handler.HandleUrl("", &info));
+TEST_F(Streamserver, EmptyUrlMatchesTheFirstSlotWithoutAccessName) {
+  handler.next = nullptr;
+  EXPECT_EQ(STRELL_ERR_NOT_FOUND, Resolve(""));  // before a reload there is no slot at all
+  SetRtspSlot(0, "a", 0, 0, 0);
+  SetRtsp(2, "videotrack", "1");  // s1 lacks everything, s2 has no name either
+  handler.Parse();
+  EXPECT_EQ(STRELL_OK, Resolve(""));
   EXPECT_EQ(112, info.profileKey);
   EXPECT_STREQ("", info.profileName);
-  TProfileInfo fromNull = PatternedInfo();
-  EXPECT_EQ(STRELL_OK, handler.HandleUrl(nullptr, &fromNull));  // a null URL is the empty one
-  EXPECT_TRUE(SameBytes(info, fromNull));
+  const TProfileInfo fromEmpty = info;
+  EXPECT_EQ(STRELL_OK, Resolve(nullptr));  // a null URL is the empty one
+  EXPECT_TRUE(SameBytes(fromEmpty, info));
 }
 
-TEST_F(StreamserverResolution, MediumNotCarriedGetsTaskZeroAndNothingElse) {
-  SetFullSlot(0, "novideo", -1, 0, -1);
-  Load();
-  TProfileInfo info = PatternedInfo();
-  const TProfileInfo pattern = PatternedInfo();
-  ASSERT_EQ(STRELL_OK, handler.HandleUrl("novideo", &info));
-  for (const TMediaEncodeConfig* medium : {&info.videoInfo, &info.metadataInfo}) {
-    EXPECT_EQ(0, medium->mediaTask);
-    EXPECT_EQ(pattern.videoInfo.channel, medium->channel);
-    EXPECT_EQ(pattern.videoInfo.stream, medium->stream);
-    EXPECT_EQ(
-        0, std::memcmp(pattern.videoInfo.ipAddress, medium->ipAddress, sizeof medium->ipAddress));
-    EXPECT_EQ(pattern.videoInfo.port, medium->port);
-    EXPECT_EQ(pattern.videoInfo.ttl, medium->ttl);
+TEST_F(Streamserver, ListsAppendMatchesAfterExistingKeysWithTheirLines) {
+  // Video tracks 4, 4, 0 and none; audio tracks 0, none, 0 and 2.
+  SetRtspSlot(0, "s0", 4, 0, 0);
+  SetRtspSlot(1, "s1", 4, -1, 0);
+  SetRtspSlot(2, "s2", 0, 0, 0);
+  SetRtspSlot(3, "s3", -1, 2, 0);
+  handler.Parse();
+  auto listed = [](int count, int key) {
+    return "profileList->profileCount = " + std::to_string(count) +
+           ", profile.profileKey = " + std::to_string(key) + "\n";
+  };
+  // The audio list prints every record's track, whether it matches or not.
+  const std::string tracks =
+      "profile.audioInfo.mediaTask = 0\nprofile.audioInfo.mediaTask = -1\n"
+      "profile.audioInfo.mediaTask = 0\nprofile.audioInfo.mediaTask = 2\n";
+  struct Case {
+    bool video;
+    int channel, stream;
+    std::vector<int> keys;
+    std::string printed;
+  } const cases[] = {
+      {true, 1, 1, {222, 111, 112, 999}, listed(1, 111) + listed(2, 112)},
+      {true, 0, 0, {222, 113, 999}, listed(1, 113)},
+      {true, 0, 1, {222, 999}, ""},
+      {true, 2, 1, {222, 999}, ""},
+      {true, -1, -1, {222, 999}, ""},
+      {false, 0, 0, {222, 111, 113, 999}, tracks},
+      {false, 2, 0, {222, 114, 999}, tracks},
+      // Audio is stream 0 only.
+      {false, 0, 1, {222, 999}, tracks},
+      {false, 2, -1, {222, 999}, tracks},
+  };
+  for (const Case& c : cases) {
+    TProfileList list = EmptyList();
+    appendProfileKey(&list, 222);
+    int code = -1;
+    EXPECT_EQ(c.printed, CaptureStdout([&] {
+                code = c.video ? handler.GetProfileListByVideoStream(c.channel, c.stream, &list)
+                               : handler.GetProfileListByAudioStream(c.channel, c.stream, &list);
+              }));
+    EXPECT_EQ(STRELL_ERR_CONFIG_READ, code) << "the next handler's answer";
+    EXPECT_EQ(c.keys, Keys(list)) << (c.video ? "video " : "audio ") << c.channel << "/"
+                                  << c.stream;
   }
-  EXPECT_EQ(1, info.audioInfo.mediaTask);
-}
 
-TEST_F(StreamserverResolution, NullRecordIsRefusedBeforeAnythingElse) {
-  SetFullSlot(0, "live1.sdp", 0, 0, 0);
-  Load();
-  EXPECT_EQ(STRELL_ERR_NULL_RECORD, handler.HandleUrl("live1.sdp", nullptr));
-  EXPECT_EQ(STRELL_ERR_NULL_RECORD, handler.HandleUrl("other", nullptr));
-  EXPECT_TRUE(next.urls.empty());
-}
-
-TEST_F(StreamserverResolution, UnparsedOrLastHandlerAnswersNotFound) {
-  CUrlStreamserver unparsed;
-  TProfileInfo info = PatternedInfo();
-  EXPECT_EQ(STRELL_ERR_NOT_FOUND, unparsed.HandleUrl("", &info));  // no slot, not even an empty one
-  SetFullSlot(0, "live1.sdp", 0, 0, 0);
-  unparsed.Parse();
-  EXPECT_EQ(STRELL_ERR_NOT_FOUND, unparsed.HandleUrl("live2.sdp", &info));
-  EXPECT_TRUE(SameBytes(PatternedInfo(), info));
+  handler.next = nullptr;
+  struct Guarded {
+    TProfileList list;
+    int guard;
+  } box{EmptyList(), 0x7eadbeef};
+  box.list.profileCount = STRELL_MAX_PROFILE_KEYS - 1;
+  CaptureStdout([&] {
+    handler.GetProfileListByVideoStream(1, 1, &box.list);
+    handler.GetProfileListByAudioStream(0, 0, &box.list);
+  });
+  EXPECT_EQ(STRELL_MAX_PROFILE_KEYS, box.list.profileCount);
+  EXPECT_EQ(111, box.list.profileKeys[STRELL_MAX_PROFILE_KEYS - 1]);
+  EXPECT_EQ(0x7eadbeef, box.guard);
 }
 
 }  // namespace
+}  // namespace strell_test
