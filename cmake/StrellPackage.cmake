@@ -30,7 +30,7 @@ set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
  channel, stream and multicast settings of its video, audio and metadata.
  The loading process supplies the two configuration reader functions.")
 # A shlibs file lets packages built against libstrell.so.1 depend on libstrell1.
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libstrell-dev)
