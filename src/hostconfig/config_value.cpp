@@ -5,17 +5,19 @@
 
 #include "hostconfig/host_readers.h"
 
-namespace {
-
-// Calls the host's XML reader with a zero-filled buffer. The last byte is
-// forced to NUL afterwards, so even a host that fills the whole buffer leaves
-// a terminated text.
-bool readIntoBuffer(const char* file, const char* keyPath, char (&buffer)[kHostValueSize]) {
-  std::memset(buffer, 0, sizeof buffer);
-  if (XMLSParser_ReadContentEx(file, keyPath, buffer) != 0) return false;
-  buffer[kHostValueSize - 1] = '\0';
-  return true;
+EStrellErrno readHostTextInto(const char* file, const char* keyPath,
+                              char (&value)[kHostValueSize]) {
+  std::memset(value, 0, sizeof value);
+  if (XMLSParser_ReadContentEx(file, keyPath, value) != 0) {
+    value[0] = '\0';  // the host may have written before it failed
+    return STRELL_ERR_CONFIG_READ;
+  }
+  // Terminated even when a host filled the whole buffer.
+  value[kHostValueSize - 1] = '\0';
+  return STRELL_OK;
 }
+
+namespace {
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -42,14 +44,14 @@ int parseDecimal(const char* text) {
 
 EStrellErrno readHostText(const char* file, const char* keyPath, std::string& value) {
   char buffer[kHostValueSize];
-  if (!readIntoBuffer(file, keyPath, buffer)) return STRELL_ERR_CONFIG_READ;
+  if (readHostTextInto(file, keyPath, buffer) != STRELL_OK) return STRELL_ERR_CONFIG_READ;
   value.assign(buffer);
   return STRELL_OK;
 }
 
 EStrellErrno readHostInt(const char* file, const char* keyPath, int& value) {
   char buffer[kHostValueSize];
-  if (!readIntoBuffer(file, keyPath, buffer)) return STRELL_ERR_CONFIG_READ;
+  if (readHostTextInto(file, keyPath, buffer) != STRELL_OK) return STRELL_ERR_CONFIG_READ;
   value = parseDecimal(buffer);
   return STRELL_OK;
 }

@@ -12,6 +12,13 @@ constexpr int kHostValueSize = STRELL_TEXT_SIZE;
 // Size of every buffer a file name or key path is formatted into.
 constexpr int kKeyPathSize = 256;
 
+// Reads the text of `keyPath` in `file` into a caller's buffer, which is
+// zero-filled before the host sees it and always NUL-terminated after: the
+// request path reads into stack buffers and makes no heap allocation. Returns
+// 0, or 4 when the host reports failure; `value` then holds the empty text.
+STRELL_EXPORT EStrellErrno readHostTextInto(const char* file, const char* keyPath,
+                                            char (&value)[kHostValueSize]);
+
 // Reads the text of `keyPath` in `file` into `value`. Returns 0, or 4 when the
 // host reports failure; `value` is then left as it was.
 STRELL_EXPORT EStrellErrno readHostText(const char* file, const char* keyPath, std::string& value);
