@@ -9,9 +9,13 @@
 set(STRELL_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH
     "GoogleTest sources to build when the target has no GoogleTest installed")
 
+set(strell_gtest_stub ${PROJECT_BINARY_DIR}/googletest-config)
 if(NOT TARGET GTest::gtest AND CMAKE_CROSSCOMPILING)
-  find_package(GTest QUIET)
-  if(NOT GTest_FOUND)
+  # Once chosen (GTest_DIR names the stub below), the source build stays.
+  if(NOT GTest_DIR STREQUAL strell_gtest_stub)
+    find_package(GTest QUIET)
+  endif()
+  if(GTest_DIR STREQUAL strell_gtest_stub OR NOT GTest_FOUND)
     if(NOT EXISTS ${STRELL_GTEST_SOURCE_DIR}/CMakeLists.txt)
       message(FATAL_ERROR "No GoogleTest for ${CMAKE_SYSTEM_PROCESSOR}: install Debian's "
                           "googletest package (scripts/install-deps.sh cross)")
@@ -28,8 +32,8 @@ if(NOT TARGET GTest::gtest AND CMAKE_CROSSCOMPILING)
     endforeach()
     # find_package(GTest) in tests/ first looks for a package configuration:
     # an empty one makes it take the targets above.
-    file(WRITE ${PROJECT_BINARY_DIR}/googletest-config/GTestConfig.cmake
+    file(WRITE ${strell_gtest_stub}/GTestConfig.cmake
          "# GoogleTest is built with the project; its targets already exist.\n")
-    set(GTest_DIR ${PROJECT_BINARY_DIR}/googletest-config CACHE PATH "" FORCE)
+    set(GTest_DIR ${strell_gtest_stub} CACHE PATH "" FORCE)
   endif()
 endif()
