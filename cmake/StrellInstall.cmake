@@ -52,6 +52,7 @@ if(TARGET strell_host)
   set(STRELL_CONFIG_NEEDS_PUGIXML TRUE)
 endif()
 if(TARGET strell_host_shared)
+  set(STRELL_CONFIG_NEEDS_PUGIXML TRUE)
   set_target_properties(strell_host_shared PROPERTIES EXPORT_NAME host_shared)
   strell_relocatable_includes(strell_host_shared)
   install(TARGETS strell_host_shared EXPORT strellTargets
