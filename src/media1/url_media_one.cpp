@@ -1,28 +1,256 @@
+// Media1 configuration: the field table, its readers and the loading of the
+// four stores. Resolution lives in media_one_resolution.cpp.
 #include "media1/url_media_one.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "hostconfig/config_value.h"
+
+const char* ONVIF_MEDIA_PROFILE_XML = "/etc/conf.d/config_onvif/config_onvif_media_profile.xml";
+const char* ONVIF_MEDIA_ONE_VIDEOENCODER_XML =
+    "/etc/conf.d/config_onvif/config_onvif_media_videoencoderconf.xml";
+const char* ONVIF_MEDIA_ONE_AUDIOENCODER_XML =
+    "/etc/conf.d/config_onvif/config_onvif_media_audioencoderconf.xml";
+const char* ONVIF_MEDIA_ONE_METADATA_XML = "/etc/conf.d/config_onvif/config_onvif_metadata.xml";
+
+const COnvifMediaOneConfigItem onvifMediaOneConfigMap[kOnvifMediaOneFieldCount] = {
+    {FIELD_PROFILE_TOKEN, "/mediaconf/profile/i%d/token"},
+    {FIELD_PROFILE_VIDEOENCODER_TOKEN, "/mediaconf/profile/i%d/videoencoderconfiguration/token"},
+    {FIELD_PROFILE_AUDIOENCODER_TOKEN, "/mediaconf/profile/i%d/audioencoderconfiguration/token"},
+    {FIELD_PROFILE_METADATA_TOKEN, "/mediaconf/profile/i%d/metadataconfiguration/token"},
+    {FIELD_VIDEOENCODER_TOKEN, "/mediaconf/videoencoderconfiguration/i%d/entity/token"},
+    {FIELD_VIDEOENCODER_ADDRESS_TYPE,
+     "/mediaconf/videoencoderconfiguration/i%d/multicast/address/type"},
+    {FIELD_VIDEOENCODER_IPV4, "/mediaconf/videoencoderconfiguration/i%d/multicast/address/ipv4"},
+    {FIELD_VIDEOENCODER_IPV6, "/mediaconf/videoencoderconfiguration/i%d/multicast/address/ipv6"},
+    {FIELD_VIDEOENCODER_PORT, "/mediaconf/videoencoderconfiguration/i%d/multicast/port"},
+    {FIELD_VIDEOENCODER_TTL, "/mediaconf/videoencoderconfiguration/i%d/multicast/ttl"},
+    {FIELD_AUDIOENCODER_TOKEN, "/mediaconf/audioencoderconfiguration/i%d/entity/token"},
+    {FIELD_AUDIOENCODER_ADDRESS_TYPE,
+     "/mediaconf/audioencoderconfiguration/i%d/multicast/address/type"},
+    {FIELD_AUDIOENCODER_IPV4, "/mediaconf/audioencoderconfiguration/i%d/multicast/address/ipv4"},
+    {FIELD_AUDIOENCODER_IPV6, "/mediaconf/audioencoderconfiguration/i%d/multicast/address/ipv6"},
+    {FIELD_AUDIOENCODER_PORT, "/mediaconf/audioencoderconfiguration/i%d/multicast/port"},
+    {FIELD_AUDIOENCODER_TTL, "/mediaconf/audioencoderconfiguration/i%d/multicast/ttl"},
+    {FIELD_METADATAENCODER_TOKEN, "/mediaconf/metadataencoderconfiguration/i%d/entity/token"},
+    {FIELD_METADATA_ADDRESS_TYPE, "/root/metadataconfiguration/Multicast/Address/Type"},
+    {FIELD_METADATA_IPV4, "/root/metadataconfiguration/Multicast/Address/IPv4Address"},
+    {FIELD_METADATA_IPV6, "/root/metadataconfiguration/Multicast/Address/IPv6Address"},
+    {FIELD_METADATA_PORT, "/root/metadataconfiguration/Multicast/Port"},
+    {FIELD_METADATA_TTL, "/root/metadataconfiguration/Multicast/TTL"},
+};
+
+namespace {
+
+// The metadata configuration has no token of its own in its file.
+constexpr char kMetadataToken[] = "metadata1";
+
+constexpr char kDumpRule[] = "--------------------------------------------";
+
+// The key path of `field` (first row with that id), or null.
+const char* keyOf(EFieldProperty field) {
+  for (const COnvifMediaOneConfigItem& row : onvifMediaOneConfigMap) {
+    if (row.id == field) return row.key;
+  }
+  return nullptr;
+}
+
+// Builds the key path of `field` into `key`: with `index` put into its "%d"
+// when `indexed`, as it stands otherwise. False when the table lacks `field`.
+bool buildKey(EFieldProperty field, bool indexed, int index, char (&key)[kKeyPathSize]) {
+  const char* pattern = keyOf(field);
+  if (pattern == nullptr) return false;
+  if (indexed) {
+    std::snprintf(key, sizeof key, pattern, index);
+  } else {
+    std::snprintf(key, sizeof key, "%s", pattern);
+  }
+  return true;
+}
+
+// Which of a file's two address keys its type text selects.
+enum class AddressKind { kNone, kIpv4, kIpv6 };
+
+// The encoder files hold "IPv4" and "IPv6", exactly.
+AddressKind encoderAddressKind(const std::string& type) {
+  if (type == "IPv4") return AddressKind::kIpv4;
+  if (type == "IPv6") return AddressKind::kIpv6;
+  return AddressKind::kNone;
+}
+
+// The metadata file's type is written "ipv4"/"ipv6" by some firmware and
+// "IPv4"/"IPv6" (as in the encoder files) by others; both forms are in the
+// field, so both count. Any other text selects no address.
+AddressKind metadataAddressKind(const std::string& type) {
+  if (type == "ipv4" || type == "IPv4") return AddressKind::kIpv4;
+  if (type == "ipv6" || type == "IPv6") return AddressKind::kIpv6;
+  return AddressKind::kNone;
+}
+
+// The fields of one encoder file, so video and audio share one loader.
+struct EncoderFields {
+  EFieldProperty token, type, ipv4, ipv6, ttl, port;
+};
+
+constexpr EncoderFields kVideoFields = {FIELD_VIDEOENCODER_TOKEN, FIELD_VIDEOENCODER_ADDRESS_TYPE,
+                                        FIELD_VIDEOENCODER_IPV4,  FIELD_VIDEOENCODER_IPV6,
+                                        FIELD_VIDEOENCODER_TTL,   FIELD_VIDEOENCODER_PORT};
+constexpr EncoderFields kAudioFields = {FIELD_AUDIOENCODER_TOKEN, FIELD_AUDIOENCODER_ADDRESS_TYPE,
+                                        FIELD_AUDIOENCODER_IPV4,  FIELD_AUDIOENCODER_IPV6,
+                                        FIELD_AUDIOENCODER_TTL,   FIELD_AUDIOENCODER_PORT};
+
+// Reads one encoder slot and appends it, whatever could be read: a missing
+// slot gives a record with an empty token, which no profile names.
+void loadEncoderSlot(const char* file, int index, const EncoderFields& fields,
+                     std::vector<COnvifMediaOneEncodeInfo>& list) {
+  COnvifMediaOneEncodeInfo record;
+  std::string type;
+  readCtxFromXmlString(file, index, fields.token, record.token);
+  readCtxFromXmlString(file, index, fields.type, type);
+  switch (encoderAddressKind(type)) {
+    case AddressKind::kIpv4:
+      readCtxFromXmlString(file, index, fields.ipv4, record.address);
+      break;
+    case AddressKind::kIpv6:
+      readCtxFromXmlString(file, index, fields.ipv6, record.address);
+      break;
+    case AddressKind::kNone:
+      break;
+  }
+  readCtxFromXmlInt(file, index, fields.ttl, record.ttl);
+  readCtxFromXmlInt(file, index, fields.port, record.port);
+  list.push_back(std::move(record));
+}
+
+void dumpEncodeList(const std::vector<COnvifMediaOneEncodeInfo>& list) {
+  std::puts(kDumpRule);
+  for (const COnvifMediaOneEncodeInfo& record : list) {
+    std::printf("token = %s\n", record.token.c_str());
+    std::printf("%s:%d\n", record.address.c_str(), record.port);
+    std::printf("ttl = %d\n", record.ttl);
+  }
+}
+
+}  // namespace
+
+EStrellErrno readCtxFromXmlString(const char* file, int index, EFieldProperty field,
+                                  std::string& value) {
+  char key[kKeyPathSize];
+  if (!buildKey(field, true, index, key)) return STRELL_ERR_CONFIG_READ;
+  return readHostText(file, key, value);
+}
+
+EStrellErrno readCtxFromXmlString(const char* file, EFieldProperty field, std::string& value) {
+  char key[kKeyPathSize];
+  if (!buildKey(field, false, 0, key)) return STRELL_ERR_CONFIG_READ;
+  return readHostText(file, key, value);
+}
+
+EStrellErrno readCtxFromXmlInt(const char* file, int index, EFieldProperty field, int& value) {
+  char key[kKeyPathSize];
+  if (!buildKey(field, true, index, key)) return STRELL_ERR_CONFIG_READ;
+  return readHostInt(file, key, value);
+}
+
+EStrellErrno readCtxFromXmlInt(const char* file, EFieldProperty field, int& value) {
+  char key[kKeyPathSize];
+  if (!buildKey(field, false, 0, key)) return STRELL_ERR_CONFIG_READ;
+  return readHostInt(file, key, value);
+}
 
 CUrlMediaOne::~CUrlMediaOne() = default;
 
-EStrellErrno CUrlMediaOne::HandleUrl(const char* url, TProfileInfo* info) {
-  if (info == nullptr) return STRELL_ERR_NULL_RECORD;
-  return passUrlOn(url, info);
-}
-
 EStrellErrno CUrlMediaOne::Parse() {
+  // Each store is emptied right before it is reloaded, so a reload never
+  // doubles the records and always mirrors the files as they are now.
   mediaOneProfiles.clear();
+  parseMediaOneProfile();
   videoEncodeList.clear();
+  parseVideoEncoderXmltoList();
   audioEncodeList.clear();
+  parseAudioEncoderXmltoList();
   metadataEncodeList.clear();
+  parseMetadataEncoderXmltoList();
   return passParseOn(STRELL_OK);
 }
 
-EStrellErrno CUrlMediaOne::GetProfileListByVideoStream(int channel, int stream,
-                                                       TProfileList* list) {
-  passVideoListOn(channel, stream, list);
+EStrellErrno CUrlMediaOne::parseMediaOneProfile() {
+  // A skipped slot does not end the loop: the slots after it keep their keys.
+  for (int index = 0; index < 4; ++index) parseProfile(index);
   return STRELL_OK;
 }
 
-EStrellErrno CUrlMediaOne::GetProfileListByAudioStream(int channel, int stream,
-                                                       TProfileList* list) {
-  passAudioListOn(channel, stream, list);
+EStrellErrno CUrlMediaOne::parseProfile(int index) {
+  CMediaOneProfile profile;
+  profile.profileKey = id + index;
+  readCtxFromXmlString(ONVIF_MEDIA_PROFILE_XML, index, FIELD_PROFILE_TOKEN, profile.profileToken);
+  if (profile.profileToken.empty()) return STRELL_ERR_CONFIG_READ;
+  // A source token that cannot be read stays empty: the profile then simply
+  // lacks that medium.
+  readCtxFromXmlString(ONVIF_MEDIA_PROFILE_XML, index, FIELD_PROFILE_VIDEOENCODER_TOKEN,
+                       profile.videoSouceToken);
+  readCtxFromXmlString(ONVIF_MEDIA_PROFILE_XML, index, FIELD_PROFILE_AUDIOENCODER_TOKEN,
+                       profile.audioSouceToken);
+  readCtxFromXmlString(ONVIF_MEDIA_PROFILE_XML, index, FIELD_PROFILE_METADATA_TOKEN,
+                       profile.metadataSouceToken);
+  mediaOneProfiles.push_back(std::move(profile));
   return STRELL_OK;
 }
+
+EStrellErrno CUrlMediaOne::parseVideoEncoderXmltoList() {
+  for (int index = 0; index < 4; ++index) parseVideoEncoderXml(index);
+  return STRELL_OK;
+}
+
+EStrellErrno CUrlMediaOne::parseVideoEncoderXml(int index) {
+  loadEncoderSlot(ONVIF_MEDIA_ONE_VIDEOENCODER_XML, index, kVideoFields, videoEncodeList);
+  return STRELL_OK;
+}
+
+EStrellErrno CUrlMediaOne::parseAudioEncoderXmltoList() {
+  // The camera has one audio encoder configuration; later slots are ignored.
+  parseAudioEncoderXml(0);
+  return STRELL_OK;
+}
+
+EStrellErrno CUrlMediaOne::parseAudioEncoderXml(int index) {
+  loadEncoderSlot(ONVIF_MEDIA_ONE_AUDIOENCODER_XML, index, kAudioFields, audioEncodeList);
+  return STRELL_OK;
+}
+
+EStrellErrno CUrlMediaOne::parseMetadataEncoderXmltoList() {
+  const char* file = ONVIF_MEDIA_ONE_METADATA_XML;
+  COnvifMediaOneEncodeInfo record;
+  record.token = kMetadataToken;
+  std::string type;
+  readCtxFromXmlString(file, FIELD_METADATA_ADDRESS_TYPE, type);
+  switch (metadataAddressKind(type)) {
+    case AddressKind::kIpv4:
+      readCtxFromXmlString(file, FIELD_METADATA_IPV4, record.address);
+      break;
+    case AddressKind::kIpv6:
+      readCtxFromXmlString(file, FIELD_METADATA_IPV6, record.address);
+      break;
+    case AddressKind::kNone:
+      break;
+  }
+  readCtxFromXmlInt(file, FIELD_METADATA_TTL, record.ttl);
+  readCtxFromXmlInt(file, FIELD_METADATA_PORT, record.port);
+  metadataEncodeList.push_back(std::move(record));
+  return STRELL_OK;
+}
+
+void CUrlMediaOne::dumpProfileList() {
+  std::puts(kDumpRule);
+  for (const CMediaOneProfile& profile : mediaOneProfiles) {
+    std::printf("profileToken = %s\n", profile.profileToken.c_str());
+    std::printf("videoSouceToken = %s\n", profile.videoSouceToken.c_str());
+    std::printf("audioSouceToken = %s\n", profile.audioSouceToken.c_str());
+    std::printf("metadataSouceToken = %s\n", profile.metadataSouceToken.c_str());
+  }
+}
+
+void CUrlMediaOne::dumpVideoEncodeList() { dumpEncodeList(videoEncodeList); }
+void CUrlMediaOne::dumpAudioEncodeList() { dumpEncodeList(audioEncodeList); }
+void CUrlMediaOne::dumpMetadata() { dumpEncodeList(metadataEncodeList); }

@@ -1,23 +1,226 @@
 #include "streamserver/url_streamserver.h"
 
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "handler/record_writer.h"
+#include "hostconfig/config_value.h"
+#include "numbering/capability.h"
+
+const CZellConfigRow configMap[kZellConfigRows] = {
+    {ZELL_FIELD_ALWAYSMULTICAST, "alwaysmulticast"},
+    {ZELL_FIELD_ENABLE, "enable"},
+    {ZELL_FIELD_ACCESSNAME, "accessname"},
+    {ZELL_FIELD_TTL, "multicast/ttl"},
+    {ZELL_FIELD_VIDEOTRACK, "videotrack"},
+    {ZELL_FIELD_VIDEOIPADDRESS, "multicast/videoipaddress"},
+    {ZELL_FIELD_VIDEOPORT, "multicast/videoport"},
+    {ZELL_FIELD_AUDIOTRACK, "audiotrack"},
+    {ZELL_FIELD_AUDIOIPADDRESS, "multicast/audioipaddress"},
+    {ZELL_FIELD_AUDIOPORT, "multicast/audioport"},
+    {ZELL_FIELD_METADATATRACK, "metadatatrack"},
+    {ZELL_FIELD_METADATAIPADDRESS, "multicast/metadataipaddress"},
+    {ZELL_FIELD_METADATAPORT, "multicast/metadataport"},
+};
+
+namespace {
+
+constexpr const char* kStreamserverFile = "/etc/conf.d/config_streamserver.xml";
+constexpr int kStreamserverSlots = 4;  // s0 to s3; later slots are never read
+
+// Formats the key path of `field` in `slot`; false when no row names it. A
+// path longer than the buffer is cut (no key of the table comes near it).
+bool buildKeyPath(int slot, eField field, char (&keyPath)[kKeyPathSize]) {
+  for (const CZellConfigRow& row : configMap) {
+    if (row.id == field) {
+      return std::snprintf(keyPath, sizeof keyPath, "/root/network/rtsp/s%d/%s", slot, row.name) >=
+             0;
+    }
+  }
+  return false;
+}
+
+using TrackConverter = int (*)(int track, int& channel, int& stream);
+
+// One medium of the result. The slot's ttl goes with each carried medium, so
+// a host gets the multicast TTL wherever it reads the address and port. The
+// converter is a template argument so the call is direct on the request path.
+template <TrackConverter convert>
+void fillMedium(const CMediaInfo& from, int ttl, TMediaEncodeConfig& to) {
+  if (from.mediaTask < 0) {
+    to.mediaTask = 0;
+    return;
+  }
+  to.mediaTask = 1;
+  convert(from.mediaTask, to.channel, to.stream);
+  writeText(to.ipAddress, from.ipAddress.c_str());
+  to.port = from.port;
+  to.ttl = ttl;
+}
+
+// The three media share one shape: track, address and port in consecutive
+// rows starting at `trackField`.
+EStrellErrno parseMedium(int slot, eField trackField, CMediaInfo& info) {
+  EStrellErrno code = readCtxFromXmlInt(slot, trackField, info.mediaTask);
+  if (code != STRELL_OK) return code;
+  code = readCtxFromXmlString(slot, static_cast<eField>(trackField + 1), info.ipAddress);
+  if (code != STRELL_OK) return code;
+  return readCtxFromXmlInt(slot, static_cast<eField>(trackField + 2), info.port);
+}
+
+}  // namespace
+
+EStrellErrno readCtxFromXmlInt(int slot, eField field, int& value) {
+  char keyPath[kKeyPathSize];
+  if (!buildKeyPath(slot, field, keyPath)) return STRELL_ERR_CONFIG_READ;
+  return readHostInt(kStreamserverFile, keyPath, value);
+}
+
+EStrellErrno readCtxFromXmlString(int slot, eField field, std::string& value) {
+  char keyPath[kKeyPathSize];
+  if (!buildKeyPath(slot, field, keyPath)) return STRELL_ERR_CONFIG_READ;
+  return readHostText(kStreamserverFile, keyPath, value);
+}
+
+void fillMediaOneToStreamProfileInfo(CZellProfile* profile, TProfileInfo* info) {
+  writeText(info->profileName, profile->accessname.c_str());
+  fillMedium<convertVideoTrackToChannelStream>(profile->videoInfo, profile->ttl, info->videoInfo);
+  fillMedium<convertAudioTrackToChannelStream>(profile->audioInfo, profile->ttl, info->audioInfo);
+  fillMedium<convertMetadataTrackToChannelStream>(profile->metadataInfo, profile->ttl,
+                                                  info->metadataInfo);
+}
+
 CUrlStreamserver::~CUrlStreamserver() = default;
 
 EStrellErrno CUrlStreamserver::HandleUrl(const char* url, TProfileInfo* info) {
   if (info == nullptr) return STRELL_ERR_NULL_RECORD;
+  // Equal texts have equal lengths: measuring the URL once passes over every
+  // name of another length without a text comparison.
+  const size_t urlLength = url != nullptr ? std::strlen(url) : 0;
+  for (CZellProfile& profile : profiles) {
+    if (profile.accessname.size() == urlLength &&
+        stringCompareEqual(profile.accessname.c_str(), url)) {
+      info->profileKey = profile.profileKey;
+      fillMediaOneToStreamProfileInfo(&profile, info);
+      return STRELL_OK;
+    }
+  }
   return passUrlOn(url, info);
 }
 
 EStrellErrno CUrlStreamserver::Parse() {
-  profiles.clear();
-  return passParseOn(STRELL_OK);
+  return passParseOn(static_cast<EStrellErrno>(parseXml()));
 }
 
 EStrellErrno CUrlStreamserver::GetProfileListByVideoStream(int channel, int stream,
                                                            TProfileList* list) {
+  fillProfileListByVideoStream(channel, stream, list);
   return passVideoListOn(channel, stream, list);
 }
 
 EStrellErrno CUrlStreamserver::GetProfileListByAudioStream(int channel, int stream,
                                                            TProfileList* list) {
+  fillProfileListByAudioStream(channel, stream, list);
   return passAudioListOn(channel, stream, list);
+}
+
+EStrellErrno CUrlStreamserver::parseAlwaysmulticast(int slot, int& value) {
+  return readCtxFromXmlInt(slot, ZELL_FIELD_ALWAYSMULTICAST, value);
+}
+
+EStrellErrno CUrlStreamserver::parseTTL(int slot, int& value) {
+  return readCtxFromXmlInt(slot, ZELL_FIELD_TTL, value);
+}
+
+EStrellErrno CUrlStreamserver::parseEnable(int slot, int& value) {
+  return readCtxFromXmlInt(slot, ZELL_FIELD_ENABLE, value);
+}
+
+EStrellErrno CUrlStreamserver::parseAccessname(int slot, std::string& value) {
+  return readCtxFromXmlString(slot, ZELL_FIELD_ACCESSNAME, value);
+}
+
+EStrellErrno CUrlStreamserver::parseVideoInfo(int slot, CMediaInfo& info) {
+  return parseMedium(slot, ZELL_FIELD_VIDEOTRACK, info);
+}
+
+EStrellErrno CUrlStreamserver::parseAudioInfo(int slot, CMediaInfo& info) {
+  return parseMedium(slot, ZELL_FIELD_AUDIOTRACK, info);
+}
+
+EStrellErrno CUrlStreamserver::parseMetadataInfo(int slot, CMediaInfo& info) {
+  return parseMedium(slot, ZELL_FIELD_METADATATRACK, info);
+}
+
+int CUrlStreamserver::parseProfile(int slot) {
+  CZellProfile record;
+  record.profileKey = id + slot;
+  // A value that cannot be read keeps its start value; the slot is stored all
+  // the same, so the keys stay 111 to 114 whatever the file holds.
+  parseAlwaysmulticast(slot, record.alwaysmulticast);
+  parseTTL(slot, record.ttl);
+  parseAccessname(slot, record.accessname);
+  parseEnable(slot, record.enable);
+  parseVideoInfo(slot, record.videoInfo);
+  parseAudioInfo(slot, record.audioInfo);
+  parseMetadataInfo(slot, record.metadataInfo);
+  profiles.push_back(std::move(record));
+  return STRELL_OK;
+}
+
+int CUrlStreamserver::parseXml() {
+  profiles.clear();
+  for (int slot = 0; slot < kStreamserverSlots; ++slot) parseProfile(slot);
+  return STRELL_OK;
+}
+
+void CUrlStreamserver::dumpprofile() {
+  if (profiles.empty()) {
+    std::printf("%s empty\n", "dumpprofile");
+    return;
+  }
+  for (const CZellProfile& p : profiles) {
+    std::printf("-----------------\n");
+    std::printf("name: %s\n", p.accessname.c_str());
+    std::printf("enable: %d\n", p.enable);
+    std::printf("ttl: %d\n", p.ttl);
+    std::printf("videotask: %d\n", p.videoInfo.mediaTask);
+    std::printf("video ip = %s\n", p.videoInfo.ipAddress.c_str());
+    std::printf("video port: %d\n", p.videoInfo.port);
+    std::printf("audiotask: %d\n", p.audioInfo.mediaTask);
+    std::printf("audio ip = %s\n", p.audioInfo.ipAddress.c_str());
+    std::printf("audio port = %d\n", p.audioInfo.port);
+    std::printf("metadatatask: %d\n", p.metadataInfo.mediaTask);
+    std::printf("metadata ip = %s\n", p.metadataInfo.ipAddress.c_str());
+    std::printf("metadata port = %d\n", p.metadataInfo.port);
+  }
+}
+
+int CUrlStreamserver::fillProfileListByVideoStream(int channel, int stream, TProfileList* list) {
+  if (list == nullptr) return STRELL_OK;
+  for (const CZellProfile& p : profiles) {
+    if (p.videoInfo.mediaTask < 0) continue;
+    int trackChannel = 0;
+    int trackStream = 0;
+    convertVideoTrackToChannelStream(p.videoInfo.mediaTask, trackChannel, trackStream);
+    if (trackChannel != channel || trackStream != stream) continue;
+    std::printf("profileList->profileCount = %d, profile.profileKey = %d\n", list->profileCount,
+                p.profileKey);
+    appendProfileKey(list, p.profileKey);
+  }
+  return STRELL_OK;
+}
+
+int CUrlStreamserver::fillProfileListByAudioStream(int channel, int stream, TProfileList* list) {
+  if (list == nullptr) return STRELL_OK;
+  for (const CZellProfile& p : profiles) {
+    std::printf("profile.audioInfo.mediaTask = %d\n", p.audioInfo.mediaTask);
+    if (p.audioInfo.mediaTask < 0) continue;
+    int trackChannel = 0;
+    int trackStream = 0;
+    convertAudioTrackToChannelStream(p.audioInfo.mediaTask, trackChannel, trackStream);
+    if (trackChannel == channel && trackStream == stream) appendProfileKey(list, p.profileKey);
+  }
+  return STRELL_OK;
 }

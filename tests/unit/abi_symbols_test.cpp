@@ -51,7 +51,7 @@ TEST(AbiSymbols, OnlyTheHostReadersAreUndefinedBesidesTheRuntime) {
     static const std::set<std::string> libc = {
         "access", "open", "close", "fopen", "fgets", "fclose", "printf", "puts", "snprintf",
         "malloc", "free", "memcpy", "memmove", "memset", "memcmp", "memchr", "strlen", "strnlen",
-        "strcmp", "strncmp", "strstr", "strchr", "sscanf", "__isoc99_sscanf", "atoi", "strtol",
+        "strcmp", "strncmp", "bcmp", "strstr", "strchr", "sscanf", "__isoc99_sscanf", "atoi", "strtol",
         "pthread_mutex_init", "pthread_mutex_lock", "pthread_mutex_unlock",
         "pthread_mutex_destroy", "pthread_once", "putchar", "fputs", "fwrite", "stdout"};
     if (!runtime && libc.count(name) == 0) foreign.insert(name);
