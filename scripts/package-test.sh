@@ -20,7 +20,7 @@ $sudo dpkg -i "${debs[@]}" >/dev/null
 multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)"
 test -f "/usr/lib/$multiarch/libstrell.so.1.0.0"
 test "$(pkg-config --modversion strell)" = 1.0.0
-/sbin/ldconfig -p | grep -q 'libstrell.so.1 '
+/sbin/ldconfig -p | grep 'libstrell.so.1 ' >/dev/null
 echo "package-test: ${names[*]} installed; libstrell.so.1 is known to the dynamic loader"
 
 if command -v strell >/dev/null; then
