@@ -38,6 +38,14 @@ if [[ ! -f "$build/CMakeCache.txt" ]]; then
 fi
 cmake --build "$build" --target strell >/dev/null
 library="$build/src/libstrell.so.1.0.0"
+if ! readelf -S "$library" | grep '\.debug_info' >/dev/null; then
+  echo "abi: $library has no debug information; build it with -g (RelWithDebInfo)" >&2
+  exit 1
+fi
+if readelf -p .comment "$library" | grep clang >/dev/null; then
+  echo "abi: $library was built by clang; the baseline describes the g++ build" >&2
+  exit 1
+fi
 
 # The public functions are the STRELL_API declarations of the header; abidw
 # keeps only these symbols (and the types they reach), so the library's
