@@ -23,9 +23,9 @@ test "$(pkg-config --modversion strell)" = 1.0.0
 /sbin/ldconfig -p | grep 'libstrell.so.1 ' >/dev/null
 echo "package-test: ${names[*]} installed; libstrell.so.1 is known to the dynamic loader"
 
-if command -v strell >/dev/null; then
-  conf=/usr/share/strell/examples/conf.d
-  for url in "media/stream.sdp?profile=Profile_1" live1.sdp "media2/stream.sdp?profile=StreamProfile_1"; do
-    STRELL_CONF_ROOT="$conf" strell resolve "$url"
-  done
+# The tool's package, when the tree has the tool: its own binary, its own examples.
+if [[ -x /usr/bin/strell ]]; then
+  /usr/bin/strell --version
+  /usr/bin/strell resolve --root /usr/share/strell/examples/conf.d \
+    "media/stream.sdp?profile=Profile_1" live1.sdp "media2/stream.sdp?profile=StreamProfile_1"
 fi
