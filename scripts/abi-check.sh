@@ -65,6 +65,7 @@ names="$(sed -nE -e 's/^ *(STRELL_[A-Z0-9_]+) = .*/\1/p' \
   echo '#include <stdio.h>'
   echo '#include "strell.h"'
   echo 'int main(void) {'
+  # shellcheck disable=SC2028  # the \n is C source, written as is
   for name in $names; do echo "  printf(\"$name %d\\n\", (int)($name));"; done
   echo '  return 0;'
   echo '}'

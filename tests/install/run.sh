@@ -45,6 +45,7 @@ fi
 # 1. pkg-config, the way a firmware image's makefile links.
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 check "pkg-config knows strell 1.0.0" test "$(pkg-config --modversion strell)" = 1.0.0
+# shellcheck disable=SC2046  # the flags are meant to split into words
 check "the consumer builds with pkg-config" \
   cc -std=c99 -Wall -Wextra -Wpedantic -Werror "$here/consumer/firmware_host.c" \
   $(pkg-config --cflags --libs strell) -Wl,-rpath,"$(pkg-config --variable=libdir strell)" \

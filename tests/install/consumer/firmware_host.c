@@ -2,8 +2,8 @@
  * configuration readers, the public header, and -lstrell. Built once through
  * pkg-config and once through find_package(strell). */
 #include <stdio.h>
-#include <string.h>
 #include <strell.h>
+#include <string.h>
 
 /* This host's configuration store is empty: every read fails. */
 int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath, char* value) {

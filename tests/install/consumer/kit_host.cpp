@@ -1,10 +1,10 @@
 // A consumer of the installed library and the installed reference host kit
 // (strell::host): resolves each URL given on the command line against the
 // configuration directory given first, and prints code, key and name.
-#include <cstdio>
-
 #include <strell.h>
 #include <strell_host.h>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
   if (argc < 2) {
