@@ -5,6 +5,7 @@
 # Usage: tests/install/run.sh [build-dir]   (default: build, already built)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+"$here/../../scripts/install-deps.sh" base
 build="$(cd "${1:-build}" && pwd)"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
