@@ -3,7 +3,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 #include "handler/record_writer.h"
 
@@ -122,15 +121,18 @@ EStrellErrno CUrlMediaTwo::handleMedia2Url(const char* token, TProfileInfo* info
 
 EStrellErrno CUrlMediaTwo::Parse() {
   streamProfiles.clear();
-  streamProfiles.reserve(kStreamProfileSlots);
   // Every slot yields a record, so keys stay 333 + slot whatever the file
-  // holds; an absent slot is an empty, disabled profile.
+  // holds; an absent slot is an empty, disabled profile. The ten fresh
+  // records are loaded where they stay, and the store takes them whole (if
+  // an allocation fails on the way, the store stays empty): no record is
+  // moved, and no vector growth code is instantiated for this record type.
+  std::vector<CStreamProfile> loaded(kStreamProfileSlots);
   for (int index = 0; index < kStreamProfileSlots; ++index) {
-    CStreamProfile profile;
+    CStreamProfile& profile = loaded[static_cast<size_t>(index)];
     parseProfile(index, profile);
     profile.profileKey = id + index;
-    streamProfiles.push_back(std::move(profile));
   }
+  streamProfiles.swap(loaded);
   return passParseOn(STRELL_OK);
 }
 
