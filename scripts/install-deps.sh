@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, and only those that are missing.
 # Usage: scripts/install-deps.sh [group...]   groups: base (default), clang,
-# reliability, cross, abi, docs, rtsp, bench, all
+# reliability, cross, cross-arm64, abi, docs, package, rtsp, bench, all
 set -euo pipefail
 
 declare -A groups=(
@@ -9,8 +9,12 @@ declare -A groups=(
   [clang]="clang libclang-rt-14-dev"
   [reliability]="clang libclang-rt-14-dev valgrind"
   [bench]="libbenchmark-dev valgrind"
-  [cross]="crossbuild-essential-armhf qemu-user"
-  [abi]="abigail-tools"
+  # Cross builds compile GoogleTest for the target from Debian's source copy
+  # (googletest): no foreign architecture is added to the machine.
+  [cross]="crossbuild-essential-armhf qemu-user googletest"
+  [cross-arm64]="crossbuild-essential-arm64 qemu-user googletest"
+  [abi]="abigail-tools gcc"
+  [package]="dpkg-dev file"
   [docs]="doxygen"
   [rtsp]="libgstrtspserver-1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good ffmpeg"
 )

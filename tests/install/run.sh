@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Installs a built tree into a scratch prefix, checks what landed there, and
+# builds a consumer project against it twice: with pkg-config and with
+# find_package(strell). Runs both consumers.
+# Usage: tests/install/run.sh [build-dir]   (default: build, already built)
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+"$here/../../scripts/install-deps.sh" base
+build="$(cd "${1:-build}" && pwd)"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+prefix="$scratch/prefix"
+
+passed=0
+failed=0
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"
+  shift
+  if "$@" >"$scratch/out" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $what" >&2
+    sed 's/^/  /' "$scratch/out" >&2
+  fi
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+# Where the install put the library (lib/ or Debian's multiarch lib/<triplet>/).
+library="$(find "$prefix" -name libstrell.so.1.0.0 -print -quit)"
+libdir="$(dirname "${library:-$prefix/lib/none}")"
+check "libstrell.so.1.0.0 is installed" test -f "$libdir/libstrell.so.1.0.0"
+check "its SONAME is libstrell.so.1" \
+  bash -c "readelf -d '$libdir/libstrell.so.1.0.0' | grep -q 'Library soname: \[libstrell.so.1\]'"
+check "libstrell.so.1 links to the library" \
+  test "$(readlink "$libdir/libstrell.so.1")" = libstrell.so.1.0.0
+check "libstrell.so links to the SONAME" test "$(readlink "$libdir/libstrell.so")" = libstrell.so.1
+check "strell.h is installed" test -f "$prefix/include/strell.h"
+check "strell.pc is installed" test -f "$libdir/pkgconfig/strell.pc"
+check "the CMake package is installed" test -f "$libdir/cmake/strell/strellConfig.cmake"
+if [[ -f "$prefix/include/strell_host.h" ]]; then
+  check "the static host kit is installed" test -f "$libdir/libstrell_host.a"
+fi
+
+# 1. pkg-config, the way a firmware image's makefile links.
+export PKG_CONFIG_PATH="$libdir/pkgconfig"
+check "pkg-config knows strell 1.0.0" test "$(pkg-config --modversion strell)" = 1.0.0
+# shellcheck disable=SC2046  # the flags are meant to split into words
+check "the consumer builds with pkg-config" \
+  cc -std=c99 -Wall -Wextra -Wpedantic -Werror "$here/consumer/firmware_host.c" \
+  $(pkg-config --cflags --libs strell) -Wl,-rpath,"$(pkg-config --variable=libdir strell)" \
+  -o "$scratch/firmware_host_pc"
+check "the pkg-config consumer runs against the installed library" "$scratch/firmware_host_pc"
+
+# 2. find_package(strell), the way a CMake project links.
+check "the consumer configures with find_package(strell)" \
+  cmake -S "$here/consumer" -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_BUILD_RPATH="$libdir"
+check "the find_package consumer builds" cmake --build "$scratch/consumer"
+check "the find_package consumer runs against the installed library" \
+  "$scratch/consumer/firmware_host"
+if [[ -x "$scratch/consumer/kit_host" ]]; then
+  conf="$prefix/share/strell/examples/conf.d"
+  if [[ -d "$conf" ]]; then
+    check "strell::host resolves one URL of each kind in the installed examples" \
+      "$scratch/consumer/kit_host" "$conf" "media/stream.sdp?profile=Profile_1" live1.sdp \
+      "media2/stream.sdp?profile=StreamProfile_1"
+  fi
+fi
+if [[ -x "$prefix/bin/strell" ]]; then
+  check "the installed strell tool runs" "$prefix/bin/strell" --help
+fi
+
+echo "install: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
