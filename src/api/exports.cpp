@@ -53,7 +53,14 @@ int Strell_Init(StrellHandle* handle) {
   auto* block = static_cast<StrellHandleBlock*>(std::malloc(sizeof(StrellHandleBlock)));
   if (block == nullptr) return STRELL_OK;
   CStreamUrlHndl* context = new (std::nothrow) CStreamUrlHndl();
-  if (context == nullptr || !context->buildChain()) {
+  bool built = false;
+  try {
+    built = context != nullptr && context->buildChain();
+  } catch (...) {
+    // Reserving the chain's storage can throw; the context and the handlers
+    // made so far go with it.
+  }
+  if (!built) {
     delete context;
     std::free(block);
     return STRELL_OK;
