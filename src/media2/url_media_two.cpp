@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "handler/record_writer.h"
+#include "handler/store_reload.h"
 
 const char* MEDIA2_STREAMSDP_TOKEN = "media2/stream.sdp?profile=";
 
@@ -121,16 +122,21 @@ EStrellErrno CUrlMediaTwo::handleMedia2Url(const char* token, TProfileInfo* info
 }
 
 EStrellErrno CUrlMediaTwo::Parse() {
-  streamProfiles.clear();
-  streamProfiles.reserve(kStreamProfileSlots);
-  // Every slot yields a record, so keys stay 333 + slot whatever the file
-  // holds; an absent slot is an empty, disabled profile.
-  for (int index = 0; index < kStreamProfileSlots; ++index) {
-    CStreamProfile profile;
-    parseProfile(index, profile);
-    profile.profileKey = id + index;
-    streamProfiles.push_back(std::move(profile));
-  }
+  // All ten slots or none: a reload that runs out of memory keeps the
+  // previous slots instead of a store that lacks the later ones.
+  reloadStores(
+      [this] {
+        streamProfiles.reserve(kStreamProfileSlots);
+        // Every slot yields a record, so keys stay 333 + slot whatever the
+        // file holds; an absent slot is an empty, disabled profile.
+        for (int index = 0; index < kStreamProfileSlots; ++index) {
+          CStreamProfile profile;
+          parseProfile(index, profile);
+          profile.profileKey = id + index;
+          streamProfiles.push_back(std::move(profile));
+        }
+      },
+      streamProfiles);
   return passParseOn(STRELL_OK);
 }
 

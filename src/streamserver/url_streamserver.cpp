@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "handler/record_writer.h"
+#include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
 #include "numbering/capability.h"
 
@@ -110,7 +111,11 @@ EStrellErrno CUrlStreamserver::HandleUrl(const char* url, TProfileInfo* info) {
 }
 
 EStrellErrno CUrlStreamserver::Parse() {
-  return passParseOn(static_cast<EStrellErrno>(parseXml()));
+  // All slots or none: a reload that runs out of memory keeps the previous
+  // slots instead of a store that lacks the later ones.
+  int own = STRELL_OK;
+  reloadStores([this, &own] { own = parseXml(); }, profiles);
+  return passParseOn(static_cast<EStrellErrno>(own));
 }
 
 EStrellErrno CUrlStreamserver::GetProfileListByVideoStream(int channel, int stream,
