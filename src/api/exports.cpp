@@ -28,9 +28,10 @@ CStreamUrlHndl* contextOf(StrellHandle handle) {
 
 // Runs `operation` on the head of the chain under the context's lock. A
 // handle without a context answers as a context with empty stores would:
-// `emptyAnswer`. An allocation failure while loading or reading leaves the
-// stores valid (each record is appended whole or not at all) and is reported
-// as a failed configuration read.
+// `emptyAnswer`. An allocation failure while loading is reported as a failed
+// configuration read: the handler it struck keeps its previous stores whole
+// (reloadStores), the handlers before it hold the new configuration and those
+// after it their previous one. Queries allocate nothing.
 template <typename Operation>
 int walkChain(StrellHandle handle, int emptyAnswer, int failureAnswer, Operation operation) {
   CStreamUrlHndl* context = contextOf(handle);
