@@ -1,5 +1,5 @@
-// Fuzz target 2: configuration values from the input, through the fake host,
-// then a load, a reload, resolutions and list queries.
+// Fuzz target 2: configuration values from the input, through a host over a
+// table, then a load, a reload, resolutions and list queries.
 //
 // The input is lines on top of configuration A of the reliability tests:
 //   <n> <text>             value n of the table (modulo its size) reads <text>
@@ -15,10 +15,10 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "fake_host/fake_host.h"
 #include "fuzz/fuzz_checks.h"
 #include "reliability/reliability_config.h"
 
@@ -28,6 +28,31 @@ using reliability::kFileCount;
 using reliability::kFiles;
 using reliability::kValueCount;
 using reliability::kValues;
+
+// The host of this target: configuration A with the input's changes on top.
+// A read allocates nothing, so the fuzzer spends its time in the library.
+struct Change {
+  int file;
+  std::string key;
+  std::string text;
+  bool missing;
+};
+std::vector<Change> g_changes;  // later changes win
+bool g_failing[kFileCount];
+
+int fileIndex(const char* path) {
+  for (int i = 0; i < kFileCount; ++i) {
+    if (std::strcmp(kFiles[i].path, path) == 0) return i;
+  }
+  return -1;
+}
+
+int deliver(const char* text, char* value) {
+  const size_t length = strnlen(text, 255);
+  std::memcpy(value, text, length);
+  value[length] = '\0';
+  return 0;
+}
 
 struct ListQuery {
   int channel, stream, count;
@@ -45,7 +70,39 @@ size_t indexOf(long value, long count) {
   return static_cast<size_t>(((value % count) + count) % count);
 }
 
+void change(int file, const std::string& key, const std::string& text, bool missing) {
+  g_changes.push_back(Change{file, key, text, missing});
+}
+
 }  // namespace
+
+extern "C" int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath, char* value) {
+  const int file = fileIndex(filePath);
+  if (file < 0 || g_failing[file]) return 1;
+  for (auto change = g_changes.rbegin(); change != g_changes.rend(); ++change) {
+    if (change->file == file && change->key == keyPath) {
+      return change->missing ? 1 : deliver(change->text.c_str(), value);
+    }
+  }
+  for (const reliability::ConfigValue& entry : kValues) {
+    if (entry.file == file && std::strcmp(entry.key, keyPath) == 0) return deliver(entry.a, value);
+  }
+  return 1;
+}
+
+// The counts are read once per process; they stay those of the table so that
+// conversions run.
+extern "C" int Configer_GetParamValueByXPath(const char* name, char* value, int size) {
+  for (const reliability::Parameter& parameter : reliability::kParameters) {
+    if (std::strcmp(parameter.name, name) == 0 && size > 0) {
+      const size_t length = strnlen(parameter.value, static_cast<size_t>(size - 1));
+      std::memcpy(value, parameter.value, length);
+      value[length] = '\0';
+      return 0;
+    }
+  }
+  return 1;
+}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const int null = open("/dev/null", O_WRONLY);
@@ -54,14 +111,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fake_host::Reset();
-  for (const reliability::ConfigValue& value : kValues) {
-    fake_host::Set(kFiles[value.file].path, value.key, value.a);
-  }
-  // The counts are read once per process; keep them sane so conversions run.
-  for (const reliability::Parameter& parameter : reliability::kParameters) {
-    fake_host::SetParam(parameter.name, parameter.value);
-  }
+  g_changes.clear();
+  for (bool& failing : g_failing) failing = false;
 
   std::vector<std::string> urls(std::begin(reliability::kUrls), std::end(reliability::kUrls));
   std::vector<ListQuery> queries = {{0, 0, 0}, {1, 1, 0}};
@@ -80,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         urls.push_back(line.substr(1));
         continue;
       case 'x':
-        fake_host::FailFile(kFiles[indexOf(numberAt(line, at), kFileCount)].path);
+        g_failing[indexOf(numberAt(line, at), kFileCount)] = true;
         continue;
       case 'l': {
         ListQuery query;
@@ -97,20 +148,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t textStart = line.find('|', keyStart + 1);
         if (textStart == std::string::npos) continue;
         text = line.substr(textStart + 1);
-        fake_host::Set(kFiles[file].path, line.substr(keyStart + 1, textStart - keyStart - 1),
-                       text);
+        change(static_cast<int>(file), line.substr(keyStart + 1, textStart - keyStart - 1), text,
+               false);
         break;
       }
       case '-': {
         const reliability::ConfigValue& value = kValues[indexOf(numberAt(line, at), kValueCount)];
-        fake_host::Erase(kFiles[value.file].path, value.key);
+        change(value.file, value.key, std::string(), true);
         continue;
       }
       default: {
         at = 0;
         const reliability::ConfigValue& value = kValues[indexOf(numberAt(line, at), kValueCount)];
         text = at < line.size() ? line.substr(at + 1) : std::string();
-        fake_host::Set(kFiles[value.file].path, value.key, text);
+        change(value.file, value.key, text, false);
         break;
       }
     }
