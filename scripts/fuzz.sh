@@ -24,7 +24,7 @@ cmake --build "$build" --target "${targets[@]/#/strell_fuzz_}"
 
 # Bounds on input size, per target: a configuration input is many lines and
 # each line is resolved three times, so shorter inputs fuzz faster.
-declare -A options=([url]="-max_len=4096" [config]="-max_len=1024" [xml]="-max_len=8192")
+declare -A options=([url]="-max_len=4096" [config]="-max_len=1024" [xml]="-max_len=16384")
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 mkdir -p build/fuzz-artifacts build/fuzz-logs
