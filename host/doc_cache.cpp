@@ -1,0 +1,393 @@
+#include "doc_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <pugixml.hpp>
+#include <utility>
+
+#include "conf_path.h"
+
+namespace strell_host {
+namespace internal {
+
+bool operator==(const FileIdentity& a, const FileIdentity& b) {
+  if (a.exists != b.exists) return false;
+  if (!a.exists) return true;
+  return a.device == b.device && a.inode == b.inode && a.mode == b.mode && a.links == b.links &&
+         a.size == b.size && a.modified.tv_sec == b.modified.tv_sec &&
+         a.modified.tv_nsec == b.modified.tv_nsec && a.changed.tv_sec == b.changed.tv_sec &&
+         a.changed.tv_nsec == b.changed.tv_nsec;
+}
+
+enum class FileState { kMissing, kRefused, kUnreadable, kMalformed, kParsed };
+
+// The bytes of a file and their parse, shared by consecutive snapshots while
+// the bytes stay the same.
+struct Parsed {
+  std::string content;
+  pugi::xml_document document;
+  bool wellFormed = false;
+};
+
+namespace {
+
+FileIdentity IdentityOf(const struct stat& info) {
+  FileIdentity identity;
+  identity.exists = true;
+  identity.device = info.st_dev;
+  identity.inode = info.st_ino;
+  identity.mode = info.st_mode;
+  identity.links = info.st_nlink;
+  identity.size = info.st_size;
+  identity.modified = info.st_mtim;
+  identity.changed = info.st_ctim;
+  return identity;
+}
+
+FileIdentity StatIdentity(const char* path) {
+  struct stat info;
+  if (stat(path, &info) != 0) return FileIdentity();
+  return IdentityOf(info);
+}
+
+long long Nanoseconds(const timespec& time) {
+  return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+}
+
+// The kernel stamps a file with its coarse clock, so a second write within
+// the same tick (and with the same size) leaves stat() unchanged. Content
+// whose timestamps are not older than the coarse clock read before it was
+// read may therefore change unseen; such a snapshot is checked by content
+// at the next read. File systems that keep whole seconds (jffs2, FAT keeps
+// two) store a time up to that much before the write, hence the slack.
+bool TooRecent(const FileIdentity& identity, const timespec& clockBeforeRead) {
+  if (!identity.exists) return false;
+  const long long latest = std::max(Nanoseconds(identity.modified), Nanoseconds(identity.changed));
+  const bool wholeSeconds = identity.modified.tv_nsec == 0 && identity.changed.tv_nsec == 0;
+  const long long slack = wholeSeconds ? 2000000000LL : 0;
+  return latest + slack >= Nanoseconds(clockBeforeRead);
+}
+
+bool Within(const char* realRoot, const char* resolved) {
+  const size_t length = std::strlen(realRoot);
+  if (length == 1 && realRoot[0] == '/') return true;
+  return std::strncmp(resolved, realRoot, length) == 0 && resolved[length] == '/';
+}
+
+// True when `resolved` is the file `relative` names without any symbolic
+// link on the way: only then do the events of its directory describe it.
+bool IsDirect(const char* realRoot, std::string_view relative, const char* resolved) {
+  const size_t length = std::strlen(realRoot);
+  const size_t skip = (length == 1 && realRoot[0] == '/') ? 1 : length + 1;
+  if (!Within(realRoot, resolved)) return false;
+  return std::string_view(resolved + skip) == relative;
+}
+
+// Reads the whole of `fd` into `content`; false on an error or when the file
+// grows past kMaxFileSize while being read.
+bool ReadAll(int fd, off_t expected, std::string* content) {
+  content->clear();
+  content->reserve(static_cast<size_t>(expected) + 1);
+  char chunk[16 * 1024];
+  for (;;) {
+    const ssize_t got = read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    content->append(chunk, static_cast<size_t>(got));
+    if (content->size() > static_cast<size_t>(kMaxFileSize)) return false;
+  }
+}
+
+}  // namespace
+
+struct Snapshot {
+  FileState state = FileState::kMissing;
+  FileIdentity identity;
+  std::shared_ptr<const Parsed> parsed;  // set for kMalformed and kParsed
+  bool racy = false;                     // stat() cannot vouch for it: check the content next time
+  bool watched = false;                  // every change raises an event naming this file
+  uint64_t generation = 0;
+  uint64_t treeGeneration = 0;
+};
+
+namespace {
+
+int Extract(const Snapshot& snapshot, const char* keyPath, char* value) {
+  switch (snapshot.state) {
+    case FileState::kMissing:
+      return kReadNoFile;
+    case FileState::kRefused:
+      return kReadRefused;
+    case FileState::kUnreadable:
+      return kReadUnreadable;
+    case FileState::kMalformed:
+      return kReadMalformed;
+    case FileState::kParsed:
+      break;
+  }
+  pugi::xml_node element;
+  switch (FindElement(snapshot.parsed->document, keyPath, &element)) {
+    case KeyWalk::kBadPath:
+      return kReadBadArgument;
+    case KeyWalk::kMissing:
+      return kReadNoElement;
+    case KeyWalk::kFound:
+      break;
+  }
+  const char* text = element.text().get();
+  const size_t length = strnlen(text, 256);
+  if (length > 255) return kReadTooLong;
+  std::memcpy(value, text, length + 1);
+  return kReadOk;
+}
+
+std::string NormalizedRoot(std::string root) {
+  if (root.empty()) return "/etc/conf.d";
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  return root;
+}
+
+}  // namespace
+
+RwLock::RwLock() {
+  pthread_rwlockattr_t attributes;
+  pthread_rwlockattr_init(&attributes);
+#if defined(__GLIBC__)
+  pthread_rwlockattr_setkind_np(&attributes, PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP);
+#endif
+  pthread_rwlock_init(&lock_, &attributes);
+  pthread_rwlockattr_destroy(&attributes);
+}
+
+RwLock::~RwLock() { pthread_rwlock_destroy(&lock_); }
+
+DocCache::DocCache(std::string root, Freshness freshness, CounterSet* counters)
+    : root_(NormalizedRoot(std::move(root))), freshness_(freshness), counters_(counters) {
+  if (freshness_ == Freshness::kWatch) StartWatcherLocked();
+}
+
+DocCache::~DocCache() {
+  std::shared_ptr<DirWatcher> watcher;
+  {
+    std::unique_lock<RwLock> lock(mutex_);
+    watcher = std::move(watcher_);
+  }
+}
+
+int DocCache::Read(std::string_view relative, const char* keyPath, char* value) {
+  std::shared_lock<RwLock> lock(mutex_);
+  Entry* entry = FindOrAdd(lock, relative);
+
+  char hostPath[PATH_MAX];
+  size_t length = root_.size();
+  if (length + 1 + relative.size() >= sizeof hostPath) return kReadRefused;
+  std::memcpy(hostPath, root_.data(), length);
+  if (hostPath[length - 1] != '/') hostPath[length++] = '/';
+  std::memcpy(hostPath + length, relative.data(), relative.size());
+  hostPath[length + relative.size()] = '\0';
+
+  std::shared_ptr<const Snapshot> snapshot = std::atomic_load(&entry->snapshot);
+  if (snapshot == nullptr || !IsFresh(*entry, *snapshot, hostPath)) {
+    snapshot = Reload(*entry, snapshot.get(), relative, hostPath);
+  }
+  return Extract(*snapshot, keyPath, value);
+}
+
+Entry* DocCache::FindOrAdd(std::shared_lock<RwLock>& lock, std::string_view relative) {
+  for (;;) {
+    auto found = entries_.find(relative);
+    if (found != entries_.end()) return found->second.get();
+    lock.unlock();
+    {
+      std::unique_lock<RwLock> exclusive(mutex_);
+      if (entries_.find(relative) == entries_.end()) {
+        entries_.emplace(std::string(relative), std::make_unique<Entry>());
+      }
+    }
+    lock.lock();  // the cache may have been dropped meanwhile: look again
+  }
+}
+
+bool DocCache::IsFresh(const Entry& entry, const Snapshot& snapshot, const char* hostPath) const {
+  if (snapshot.watched) {
+    return entry.generation.load(std::memory_order_acquire) == snapshot.generation &&
+           treeGeneration_.load(std::memory_order_acquire) == snapshot.treeGeneration;
+  }
+  counters_->fileChecks.fetch_add(1, std::memory_order_relaxed);
+  return !snapshot.racy && StatIdentity(hostPath) == snapshot.identity;
+}
+
+std::shared_ptr<const Snapshot> DocCache::Reload(Entry& entry, const Snapshot* stale,
+                                                 std::string_view relative, const char* hostPath) {
+  std::lock_guard<std::mutex> guard(entry.loadMutex);
+  std::shared_ptr<const Snapshot> current = std::atomic_load(&entry.snapshot);
+  // Another reader may have reloaded while this one waited; its snapshot
+  // serves if it is still fresh now.
+  if (current != nullptr && current.get() != stale && IsFresh(entry, *current, hostPath)) {
+    return current;
+  }
+  std::shared_ptr<const Snapshot> fresh = Load(entry, current.get(), relative, hostPath);
+  std::atomic_store(&entry.snapshot, fresh);
+  return fresh;
+}
+
+std::shared_ptr<const Snapshot> DocCache::Load(Entry& entry, const Snapshot* previous,
+                                               std::string_view relative, const char* hostPath) {
+  auto snapshot = std::make_shared<Snapshot>();
+  // Taken before the file is read: an event that arrives during the read
+  // makes the next read load again.
+  snapshot->generation = entry.generation.load(std::memory_order_acquire);
+  snapshot->treeGeneration = treeGeneration_.load(std::memory_order_acquire);
+  const bool watchable = WatchDirsOf(relative);
+
+  char realRoot[PATH_MAX];
+  char resolved[PATH_MAX];
+  if (realpath(root_.c_str(), realRoot) == nullptr || realpath(hostPath, resolved) == nullptr) {
+    snapshot->identity = StatIdentity(hostPath);
+    snapshot->state = snapshot->identity.exists ? FileState::kUnreadable : FileState::kMissing;
+    // A dangling symbolic link is missing too, but its target's events
+    // carry another name: only a plain absence is left to the watcher.
+    struct stat link;
+    snapshot->watched = watchable && lstat(hostPath, &link) != 0 && errno == ENOENT;
+    return snapshot;
+  }
+  if (!Within(realRoot, resolved)) {
+    snapshot->identity = StatIdentity(hostPath);
+    snapshot->state = FileState::kRefused;
+    return snapshot;
+  }
+  const bool direct = IsDirect(realRoot, relative, resolved);
+
+  // The resolved path holds no link any more; O_NOFOLLOW catches one put in
+  // its place meanwhile. O_NONBLOCK keeps a FIFO from blocking the open.
+  const int fd = open(resolved, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) {
+    snapshot->identity = StatIdentity(hostPath);
+    snapshot->state = snapshot->identity.exists ? FileState::kUnreadable : FileState::kMissing;
+    snapshot->watched = watchable && direct;
+    return snapshot;
+  }
+
+  std::string content;
+  FileState state = FileState::kUnreadable;
+  struct stat before;
+  // A writer that rewrites the file in place while it is read shows up as a
+  // change of its stat() between the start and the end of the read: read
+  // again, a few times at most.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    state = FileState::kUnreadable;
+    timespec clock;
+    clock_gettime(CLOCK_REALTIME_COARSE, &clock);
+    if (fstat(fd, &before) != 0) break;
+    snapshot->identity = IdentityOf(before);
+    if (!S_ISREG(before.st_mode) || before.st_size > kMaxFileSize) break;
+    if (lseek(fd, 0, SEEK_SET) != 0 || !ReadAll(fd, before.st_size, &content)) break;
+    state = FileState::kMalformed;  // until parsed
+    snapshot->racy = TooRecent(snapshot->identity, clock);
+    struct stat after;
+    if (fstat(fd, &after) == 0 && IdentityOf(after) == snapshot->identity) break;
+    snapshot->racy = true;
+  }
+  close(fd);
+  snapshot->state = state;
+  snapshot->watched = watchable && direct && snapshot->identity.links <= 1;
+  if (state == FileState::kUnreadable) return snapshot;
+
+  if (previous != nullptr && previous->parsed != nullptr && previous->parsed->content == content) {
+    snapshot->parsed = previous->parsed;
+  } else {
+    auto parsed = std::make_shared<Parsed>();
+    parsed->content = std::move(content);
+    counters_->parses.fetch_add(1, std::memory_order_relaxed);
+    const pugi::xml_parse_result result =
+        parsed->document.load_buffer(parsed->content.data(), parsed->content.size());
+    parsed->wellFormed = result && parsed->document.document_element();
+    snapshot->parsed = std::move(parsed);
+  }
+  snapshot->state = snapshot->parsed->wellFormed ? FileState::kParsed : FileState::kMalformed;
+  return snapshot;
+}
+
+bool DocCache::WatchDirsOf(std::string_view relative) {
+  if (freshness_ != Freshness::kWatch || watcher_ == nullptr) return false;
+  if (!watcher_->Watch("")) return false;
+  for (size_t slash = relative.find('/'); slash != std::string_view::npos;
+       slash = relative.find('/', slash + 1)) {
+    if (!watcher_->Watch(relative.substr(0, slash))) return false;
+  }
+  return true;
+}
+
+void DocCache::StartWatcherLocked() {
+  watcher_ = DirWatcher::Start(
+      root_, [this](std::string_view relative) { OnFileChanged(relative); },
+      [this] { OnTreeChanged(); });
+}
+
+void DocCache::OnFileChanged(std::string_view relative) {
+  std::shared_lock<RwLock> lock(mutex_);
+  auto found = entries_.find(relative);
+  if (found != entries_.end()) found->second->generation.fetch_add(1, std::memory_order_release);
+}
+
+void DocCache::OnTreeChanged() { treeGeneration_.fetch_add(1, std::memory_order_release); }
+
+void DocCache::SetRoot(std::string root) {
+  std::shared_ptr<DirWatcher> retired;
+  {
+    std::unique_lock<RwLock> lock(mutex_);
+    root_ = NormalizedRoot(std::move(root));
+    entries_.clear();
+    retired = std::move(watcher_);
+    if (freshness_ == Freshness::kWatch) StartWatcherLocked();
+  }
+  // Joined outside the lock: its thread may be waiting for the lock.
+  retired.reset();
+}
+
+std::string DocCache::Root() const {
+  std::shared_lock<RwLock> lock(mutex_);
+  return root_;
+}
+
+void DocCache::SetFreshness(Freshness freshness) {
+  std::shared_ptr<DirWatcher> retired;
+  {
+    std::unique_lock<RwLock> lock(mutex_);
+    freshness_ = freshness;
+    entries_.clear();
+    retired = std::move(watcher_);
+    if (freshness_ == Freshness::kWatch) StartWatcherLocked();
+  }
+  retired.reset();
+}
+
+Freshness DocCache::GetFreshness() const {
+  std::shared_lock<RwLock> lock(mutex_);
+  return freshness_;
+}
+
+void DocCache::Settle() {
+  std::shared_ptr<DirWatcher> watcher;
+  {
+    std::shared_lock<RwLock> lock(mutex_);
+    watcher = watcher_;
+  }
+  if (watcher != nullptr) watcher->Drain();
+}
+
+void DocCache::Drop() {
+  std::unique_lock<RwLock> lock(mutex_);
+  entries_.clear();
+}
+
+}  // namespace internal
+}  // namespace strell_host

@@ -1,0 +1,113 @@
+// strell_host: a reference host for libstrell. It defines the two reader
+// functions the library calls, XMLSParser_ReadContentEx and
+// Configer_GetParamValueByXPath, over real XML files parsed with pugixml.
+//
+// Link a process against strell_host (static) or strell_host_shared and the
+// library's two undefined functions resolve to this kit. Everything here is
+// safe to call from several threads at once.
+//
+//  1. Files. The library names every file under "/etc/conf.d/". That prefix
+//     is mapped to the configuration root (SetRoot, else $STRELL_CONF_ROOT,
+//     else /etc/conf.d). A path that does not start with the prefix, that has
+//     a ".." component, or that resolves (through symbolic links) to a place
+//     outside the root, is refused. Symbolic links that stay inside the root
+//     are followed.
+//  2. Key paths. "/root/a/b": the first name must be the document's root
+//     element, each further name is a child element (the first of that name);
+//     the value is the element's text, exactly as written (entities decoded,
+//     no blanks trimmed). An element without text gives the empty text.
+//  3. Values. At most 255 characters and a NUL are written. A longer value, a
+//     missing or unreadable file, a file that is not well-formed XML or a
+//     missing element is a failure: a nonzero result and nothing written.
+//  4. Freshness. Parsed documents are cached. Strict (default): one stat() per
+//     read; a file edited in place or renamed over is seen at the next read.
+//     Watch: an inotify thread reports changes, a read makes no system call,
+//     and a change is seen once its event has been applied (Settle()).
+//  5. Parameters. "group_name" is the text of /root/group/name in
+//     config_group.xml in the root (split at the first underscore).
+#ifndef STRELL_HOST_STRELL_HOST_H_
+#define STRELL_HOST_STRELL_HOST_H_
+
+#include <string>
+
+#define STRELL_HOST_API __attribute__((visibility("default")))
+
+namespace strell_host {
+
+// How a cached document is checked against its file.
+enum class Freshness {
+  kStrict,  // one stat() per read: inode, size, modification and change time
+  kWatch,   // an inotify thread marks changed files; reads make no system call
+};
+
+// Sets the directory that "/etc/conf.d/" maps to and forgets every cached
+// document. An empty text selects /etc/conf.d. Trailing slashes are dropped.
+STRELL_HOST_API void SetRoot(const std::string& root);
+// The directory "/etc/conf.d/" maps to: the last SetRoot, else
+// $STRELL_CONF_ROOT when set and not empty, else /etc/conf.d.
+STRELL_HOST_API std::string Root();
+
+// Selects the freshness policy and forgets every cached document. Starting
+// the watcher can fail (no inotify, the root missing); files that cannot be
+// watched are then checked as in strict mode.
+STRELL_HOST_API void SetFreshness(Freshness freshness);
+// The policy in force: the last SetFreshness, else $STRELL_HOST_FRESHNESS
+// ("strict" or "watch"; any other text means strict), else strict.
+STRELL_HOST_API Freshness GetFreshness();
+
+// In watch mode, returns once every file event the kernel has queued so far
+// has been applied, so a change made before the call is seen by the next
+// read. Needs no sleep. Does nothing in strict mode.
+STRELL_HOST_API void Settle();
+
+// Forgets every parsed document; the next read of each file parses it again.
+STRELL_HOST_API void DropCache();
+
+// What the kit has done since the start or the last ResetCounters.
+struct Counters {
+  unsigned long long parses;      // documents parsed (a well-formed result or not)
+  unsigned long long xmlReads;    // calls of XMLSParser_ReadContentEx
+  unsigned long long paramReads;  // calls of Configer_GetParamValueByXPath
+};
+STRELL_HOST_API Counters GetCounters();
+STRELL_HOST_API void ResetCounters();
+
+// Number of stat() calls made to check cached documents (zero in watch mode
+// while nothing changes). Reset by ResetCounters.
+STRELL_HOST_API unsigned long long GetFileChecks();
+
+// The file a library path denotes under the current root ("" when the path
+// is refused), for diagnostics. Does not look at the file system.
+STRELL_HOST_API std::string MapPath(const std::string& libraryPath);
+
+// Nonzero results of XMLSParser_ReadContentEx, for diagnostics. The library
+// itself only tells zero from nonzero.
+enum ReadResult : int {
+  kReadOk = 0,
+  kReadBadArgument = 1,  // a null pointer, or a key path that is not "/name/name..."
+  kReadRefused = 2,      // the file path is not under /etc/conf.d/ or leaves the root
+  kReadNoFile = 3,       // no such file
+  kReadUnreadable = 4,   // not a regular file, cannot be read, or larger than 16 MiB
+  kReadMalformed = 5,    // not well-formed XML (also a file caught half written)
+  kReadNoElement = 6,    // the key path names no element
+  kReadTooLong = 7,      // the value has more than 255 characters
+};
+
+}  // namespace strell_host
+
+// The host reader functions, as the library declares them.
+extern "C" {
+// Reads the text of the element `keyPath` names in `filePath` into `value`
+// (at most 255 characters and a NUL). Returns 0, or a ReadResult and writes
+// nothing.
+STRELL_HOST_API int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath,
+                                             char* value);
+// Reads the parameter `name` ("group_name") into `value`: at most size - 1
+// characters and a NUL. A parameter that is missing, or whose text does not
+// fit, gives the empty text (when size > 0) and a nonzero result. A name
+// without an underscore, with an empty group or name, or with a slash, names
+// no parameter.
+STRELL_HOST_API int Configer_GetParamValueByXPath(const char* name, char* value, int size);
+}
+
+#endif  // STRELL_HOST_STRELL_HOST_H_
