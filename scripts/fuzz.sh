@@ -40,8 +40,8 @@ run_target() {
     "$corpus" "fuzz/corpus/$target" >"$log" 2>&1 || status=$?
   local runs
   runs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
-  echo "fuzz $target: ${runs:-?} executions in $seconds s, corpus $(ls "$corpus" | wc -l) inputs," \
-    "exit $status"
+  echo "fuzz $target: ${runs:-?} executions in $seconds s, $(ls "$corpus" | wc -l) inputs in" \
+    "$corpus, exit $status"
   if [[ $status -ne 0 ]]; then
     tail -n 40 "$log"
     return 1
