@@ -125,7 +125,10 @@ STRELL_API int Strell_Release(StrellHandle* handle);
  * Empties every handler's store and reloads it from the configuration files,
  * in chain order. Call before the first query and whenever the configuration
  * changed. Returns 0 with the standard chain: a value that cannot be read
- * leaves its field at its start value. Locks the context.
+ * leaves its field at its start value. If memory runs out it returns 4: each
+ * handler then holds its previous or its new configuration whole (the ones
+ * before the failure the new, the rest the previous); call it again. Locks the
+ * context.
  */
 STRELL_API int Strell_Parse(StrellHandle handle);
 
