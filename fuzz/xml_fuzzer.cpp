@@ -71,6 +71,13 @@ void readKey(int file, const std::string& keyPath) {
   }
 }
 
+// The files are the input's; the directory goes when the fuzzer ends.
+void removeRoot() {
+  removeAll();
+  rmdir((g_root + "/config_onvif").c_str());
+  rmdir(g_root.c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -81,6 +88,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_root = pattern;
   if (mkdir((g_root + "/config_onvif").c_str(), 0755) != 0) std::abort();
   strell_host::SetRoot(g_root);
+  std::atexit(removeRoot);
   return 0;
 }
 
