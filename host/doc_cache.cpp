@@ -28,15 +28,66 @@ bool operator==(const FileIdentity& a, const FileIdentity& b) {
 
 enum class FileState { kMissing, kRefused, kUnreadable, kMalformed, kParsed };
 
+// The text of one element, as the walk of its key path would find it.
+struct ElementText {
+  const char* text = nullptr;  // into the parsed document
+  size_t length = 0;           // up to 256: 256 means too long to deliver
+};
+
 // The bytes of a file and their parse, shared by consecutive snapshots while
 // the bytes stay the same.
 struct Parsed {
   std::string content;
   pugi::xml_document document;
   bool wellFormed = false;
+  // Every key path the walk would find, with its element's text: a read
+  // looks its key path up here, and only a path the index does not hold is
+  // walked (which then also gives the exact reason of a failure).
+  StringTable<ElementText> index;
 };
 
 namespace {
+
+// Key paths longer than the library's 255 characters are not indexed, nor is
+// anything past this many elements: the index is a shortcut for the
+// configuration files of a camera, and a huge file is walked as before.
+constexpr size_t kMaxIndexedPath = 255;
+constexpr size_t kMaxIndexedElements = 4096;
+
+size_t BoundedLength(const char* text) { return strnlen(text, 256); }
+
+// Indexes every element as FindElement reaches it: the document element
+// under "/<name>", then each child under its parent's path and its own
+// name, only the first child of a name (a later sibling of the same name,
+// and all below it, cannot be reached). Breadth-first over an explicit
+// queue, so a deeply nested file cannot exhaust the stack.
+void BuildIndex(const pugi::xml_document& document, StringTable<ElementText>* index) {
+  const pugi::xml_node top = document.document_element();
+  if (!top) return;
+  struct Pending {
+    pugi::xml_node node;
+    std::string path;
+  };
+  std::vector<Pending> queue;
+  std::string path = std::string("/") + top.name();
+  if (path.size() > kMaxIndexedPath) return;
+  index->Insert(path, ElementText{top.text().get(), BoundedLength(top.text().get())});
+  queue.push_back({top, std::move(path)});
+  for (size_t next = 0; next < queue.size(); ++next) {
+    const pugi::xml_node parent = queue[next].node;
+    const std::string parentPath = queue[next].path;  // queue may grow below
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+      if (child.type() != pugi::node_element) continue;
+      if (index->Size() >= kMaxIndexedElements) return;
+      std::string childPath = parentPath + "/" + child.name();
+      if (childPath.size() > kMaxIndexedPath) continue;
+      const char* text = child.text().get();
+      if (index->Insert(childPath, ElementText{text, BoundedLength(text)}).second) {
+        queue.push_back({child, std::move(childPath)});
+      }
+    }
+  }
+}
 
 FileIdentity IdentityOf(const struct stat& info) {
   FileIdentity identity;
@@ -120,6 +171,13 @@ struct Snapshot {
 
 namespace {
 
+int Deliver(const char* text, size_t length, char* value) {
+  if (length > 255) return kReadTooLong;
+  std::memcpy(value, text, length);
+  value[length] = '\0';
+  return kReadOk;
+}
+
 int Extract(const Snapshot& snapshot, const char* keyPath, char* value) {
   switch (snapshot.state) {
     case FileState::kMissing:
@@ -133,6 +191,13 @@ int Extract(const Snapshot& snapshot, const char* keyPath, char* value) {
     case FileState::kParsed:
       break;
   }
+  if (keyPath != nullptr) {
+    const size_t length = strnlen(keyPath, kMaxIndexedPath + 1);
+    if (length <= kMaxIndexedPath) {
+      const ElementText* found = snapshot.parsed->index.Find(std::string_view(keyPath, length));
+      if (found != nullptr) return Deliver(found->text, found->length, value);
+    }
+  }
   pugi::xml_node element;
   switch (FindElement(snapshot.parsed->document, keyPath, &element)) {
     case KeyWalk::kBadPath:
@@ -143,10 +208,7 @@ int Extract(const Snapshot& snapshot, const char* keyPath, char* value) {
       break;
   }
   const char* text = element.text().get();
-  const size_t length = strnlen(text, 256);
-  if (length > 255) return kReadTooLong;
-  std::memcpy(value, text, length + 1);
-  return kReadOk;
+  return Deliver(text, BoundedLength(text), value);
 }
 
 std::string NormalizedRoot(std::string root) {
@@ -157,17 +219,39 @@ std::string NormalizedRoot(std::string root) {
 
 }  // namespace
 
+unsigned ThreadShard() {
+  static std::atomic<unsigned> nextShard{0};
+  // Initial-exec: one load instead of a call to __tls_get_addr at every read.
+  // Four bytes fit in the static TLS glibc keeps for libraries loaded late.
+  __attribute__((tls_model("initial-exec"))) thread_local unsigned shard = kShards;  // none yet
+  if (shard == kShards) shard = nextShard.fetch_add(1, std::memory_order_relaxed) % kShards;
+  return shard;
+}
+
+unsigned long long Counter::load(std::memory_order) const {
+  unsigned long long sum = 0;
+  for (const Shard& shard : shards_) sum += shard.value.load(std::memory_order_relaxed);
+  return sum;
+}
+
+void Counter::store(unsigned long long n, std::memory_order) {
+  for (Shard& shard : shards_) shard.value.store(0, std::memory_order_relaxed);
+  shards_[0].value.store(n, std::memory_order_relaxed);
+}
+
 RwLock::RwLock() {
   pthread_rwlockattr_t attributes;
   pthread_rwlockattr_init(&attributes);
 #if defined(__GLIBC__)
   pthread_rwlockattr_setkind_np(&attributes, PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP);
 #endif
-  pthread_rwlock_init(&lock_, &attributes);
+  for (Shard& shard : shards_) pthread_rwlock_init(&shard.lock, &attributes);
   pthread_rwlockattr_destroy(&attributes);
 }
 
-RwLock::~RwLock() { pthread_rwlock_destroy(&lock_); }
+RwLock::~RwLock() {
+  for (Shard& shard : shards_) pthread_rwlock_destroy(&shard.lock);
+}
 
 DocCache::DocCache(std::string root, Freshness freshness, CounterSet* counters)
     : root_(NormalizedRoot(std::move(root))), freshness_(freshness), counters_(counters) {
@@ -183,60 +267,84 @@ DocCache::~DocCache() {
 }
 
 int DocCache::Read(std::string_view relative, const char* keyPath, char* value) {
-  std::shared_lock<RwLock> lock(mutex_);
-  Entry* entry = FindOrAdd(lock, relative);
-
-  char hostPath[PATH_MAX];
-  size_t length = root_.size();
-  if (length + 1 + relative.size() >= sizeof hostPath) return kReadRefused;
-  std::memcpy(hostPath, root_.data(), length);
-  if (hostPath[length - 1] != '/') hostPath[length++] = '/';
-  std::memcpy(hostPath + length, relative.data(), relative.size());
-  hostPath[length + relative.size()] = '\0';
-
-  std::shared_ptr<const Snapshot> snapshot = std::atomic_load(&entry->snapshot);
-  if (snapshot == nullptr || !IsFresh(*entry, *snapshot, hostPath)) {
-    snapshot = Reload(*entry, snapshot.get(), relative, hostPath);
-  }
-  return Extract(*snapshot, keyPath, value);
-}
-
-Entry* DocCache::FindOrAdd(std::shared_lock<RwLock>& lock, std::string_view relative) {
-  for (;;) {
-    auto found = entries_.find(relative);
-    if (found != entries_.end()) return found->second.get();
-    lock.unlock();
-    {
-      std::unique_lock<RwLock> exclusive(mutex_);
-      if (entries_.find(relative) == entries_.end()) {
-        entries_.emplace(std::string(relative), std::make_unique<Entry>());
+  std::shared_ptr<const Snapshot> stale;
+  {
+    std::shared_lock<RwLock> lock(mutex_);
+    const std::shared_ptr<Entry>* entry = entries_.Find(relative);
+    if (entry != nullptr) {
+      // Replaced only under the exclusive lock: alive while this one is held.
+      const Snapshot* snapshot = (*entry)->snapshot.get();
+      if (snapshot != nullptr && IsFresh(**entry, *snapshot, relative)) {
+        return Extract(*snapshot, keyPath, value);
       }
+      stale = (*entry)->snapshot;
     }
-    lock.lock();  // the cache may have been dropped meanwhile: look again
   }
+  return ReadAndReload(relative, stale.get(), keyPath, value);
 }
 
-bool DocCache::IsFresh(const Entry& entry, const Snapshot& snapshot, const char* hostPath) const {
+int DocCache::ReadAndReload(std::string_view relative, const Snapshot* stale, const char* keyPath,
+                            char* value) {
+  const std::shared_ptr<Entry> entry = FindOrAdd(relative);
+  // Lock order: an entry's loadMutex, then the cache's lock.
+  std::lock_guard<std::mutex> guard(entry->loadMutex);
+  std::shared_ptr<const Snapshot> current;
+  std::shared_ptr<const Snapshot> fresh;
+  {
+    std::shared_lock<RwLock> lock(mutex_);
+    current = entry->snapshot;
+    // Another reader may have reloaded while this one waited; its snapshot
+    // serves if it is still fresh now.
+    if (current != nullptr && current.get() != stale && IsFresh(*entry, *current, relative)) {
+      return Extract(*current, keyPath, value);
+    }
+    char hostPath[PATH_MAX];
+    if (!HostPath(relative, hostPath, sizeof hostPath)) return kReadRefused;
+    fresh = Load(*entry, current.get(), relative, hostPath);
+  }
+  {
+    // Readers use the old snapshot without counting references, so it is
+    // swapped out under the exclusive lock (for that instant only) and
+    // released after, with `current`.
+    std::unique_lock<RwLock> exclusive(mutex_);
+    entry->snapshot = fresh;
+  }
+  return Extract(*fresh, keyPath, value);
+}
+
+std::shared_ptr<Entry> DocCache::FindOrAdd(std::string_view relative) {
+  {
+    std::shared_lock<RwLock> lock(mutex_);
+    const std::shared_ptr<Entry>* found = entries_.Find(relative);
+    if (found != nullptr) return *found;
+  }
+  std::unique_lock<RwLock> exclusive(mutex_);
+  std::shared_ptr<Entry>& slot = *entries_.Insert(relative, nullptr).first;
+  if (slot == nullptr) slot = std::make_shared<Entry>();
+  return slot;
+}
+
+bool DocCache::HostPath(std::string_view relative, char* path, size_t size) const {
+  size_t length = root_.size();
+  if (length + 1 + relative.size() >= size) return false;
+  std::memcpy(path, root_.data(), length);
+  if (path[length - 1] != '/') path[length++] = '/';
+  std::memcpy(path + length, relative.data(), relative.size());
+  path[length + relative.size()] = '\0';
+  return true;
+}
+
+bool DocCache::IsFresh(const Entry& entry, const Snapshot& snapshot,
+                       std::string_view relative) const {
   if (snapshot.watched) {
     return entry.generation.load(std::memory_order_acquire) == snapshot.generation &&
            treeGeneration_.load(std::memory_order_acquire) == snapshot.treeGeneration;
   }
   counters_->fileChecks.fetch_add(1, std::memory_order_relaxed);
-  return !snapshot.racy && StatIdentity(hostPath) == snapshot.identity;
-}
-
-std::shared_ptr<const Snapshot> DocCache::Reload(Entry& entry, const Snapshot* stale,
-                                                 std::string_view relative, const char* hostPath) {
-  std::lock_guard<std::mutex> guard(entry.loadMutex);
-  std::shared_ptr<const Snapshot> current = std::atomic_load(&entry.snapshot);
-  // Another reader may have reloaded while this one waited; its snapshot
-  // serves if it is still fresh now.
-  if (current != nullptr && current.get() != stale && IsFresh(entry, *current, hostPath)) {
-    return current;
-  }
-  std::shared_ptr<const Snapshot> fresh = Load(entry, current.get(), relative, hostPath);
-  std::atomic_store(&entry.snapshot, fresh);
-  return fresh;
+  if (snapshot.racy) return false;
+  char hostPath[PATH_MAX];
+  return HostPath(relative, hostPath, sizeof hostPath) &&
+         StatIdentity(hostPath) == snapshot.identity;
 }
 
 std::shared_ptr<const Snapshot> DocCache::Load(Entry& entry, const Snapshot* previous,
@@ -310,6 +418,7 @@ std::shared_ptr<const Snapshot> DocCache::Load(Entry& entry, const Snapshot* pre
     const pugi::xml_parse_result result =
         parsed->document.load_buffer(parsed->content.data(), parsed->content.size());
     parsed->wellFormed = result && parsed->document.document_element();
+    if (parsed->wellFormed) BuildIndex(parsed->document, &parsed->index);
     snapshot->parsed = std::move(parsed);
   }
   snapshot->state = snapshot->parsed->wellFormed ? FileState::kParsed : FileState::kMalformed;
@@ -334,8 +443,8 @@ void DocCache::StartWatcherLocked() {
 
 void DocCache::OnFileChanged(std::string_view relative) {
   std::shared_lock<RwLock> lock(mutex_);
-  auto found = entries_.find(relative);
-  if (found != entries_.end()) found->second->generation.fetch_add(1, std::memory_order_release);
+  const std::shared_ptr<Entry>* found = entries_.Find(relative);
+  if (found != nullptr) (*found)->generation.fetch_add(1, std::memory_order_release);
 }
 
 void DocCache::OnTreeChanged() { treeGeneration_.fetch_add(1, std::memory_order_release); }
@@ -345,7 +454,7 @@ void DocCache::SetRoot(std::string root) {
   {
     std::unique_lock<RwLock> lock(mutex_);
     root_ = NormalizedRoot(std::move(root));
-    entries_.clear();
+    entries_.Clear();
     retired = std::move(watcher_);
     if (freshness_ == Freshness::kWatch) StartWatcherLocked();
   }
@@ -363,7 +472,7 @@ void DocCache::SetFreshness(Freshness freshness) {
   {
     std::unique_lock<RwLock> lock(mutex_);
     freshness_ = freshness;
-    entries_.clear();
+    entries_.Clear();
     retired = std::move(watcher_);
     if (freshness_ == Freshness::kWatch) StartWatcherLocked();
   }
@@ -386,7 +495,7 @@ void DocCache::Settle() {
 
 void DocCache::Drop() {
   std::unique_lock<RwLock> lock(mutex_);
-  entries_.clear();
+  entries_.Clear();
 }
 
 }  // namespace internal

@@ -11,7 +11,6 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -20,6 +19,7 @@
 
 #include "dir_watcher.h"
 #include "strell_host.h"
+#include "string_table.h"
 
 namespace pugi {
 class xml_document;
@@ -48,39 +48,77 @@ bool operator==(const FileIdentity& a, const FileIdentity& b);
 // One read of a file, shared by every reader until a newer one replaces it.
 struct Snapshot;
 
-// A file's slot in the cache. Entries live until the cache is dropped.
+// A file's slot in the cache. Entries live until the cache is dropped, and
+// as long as a reload still holds one.
 struct Entry {
-  std::mutex loadMutex;                      // one reload at a time
-  std::shared_ptr<const Snapshot> snapshot;  // std::atomic_load / std::atomic_store only
-  std::atomic<uint64_t> generation{0};       // bumped by the watcher per event
+  std::mutex loadMutex;  // one reload at a time; taken before the cache's lock
+  // Guarded by the cache's lock: read under it shared, replaced under it
+  // exclusive, so a reader holding the lock may use the snapshot without
+  // counting a reference.
+  std::shared_ptr<const Snapshot> snapshot;
+  std::atomic<uint64_t> generation{0};  // bumped by the watcher per event
 };
 
-// Monotonic counters, relaxed: they are statistics, not synchronisation.
+// Threads are spread over this many shards of the cache's lock and of the
+// read counters, so that readers in different threads write to different
+// cache lines.
+constexpr unsigned kShards = 16;
+
+// The calling thread's shard, fixed for the thread's life.
+unsigned ThreadShard();
+
+// A monotonic counter, relaxed: a statistic, not synchronisation. Each
+// thread adds to its own shard, so counting every read costs no cache line
+// shared between threads. The interface is std::atomic's, as far as used.
+class Counter {
+ public:
+  void fetch_add(unsigned long long n, std::memory_order) {
+    shards_[ThreadShard()].value.fetch_add(n, std::memory_order_relaxed);
+  }
+  unsigned long long load(std::memory_order) const;
+  void store(unsigned long long n, std::memory_order);
+
+ private:
+  struct alignas(64) Shard {
+    std::atomic<unsigned long long> value{0};
+  };
+  Shard shards_[kShards];
+};
+
 struct CounterSet {
-  std::atomic<unsigned long long> parses{0};
-  std::atomic<unsigned long long> xmlReads{0};
-  std::atomic<unsigned long long> paramReads{0};
-  std::atomic<unsigned long long> fileChecks{0};
+  Counter parses;
+  Counter xmlReads;
+  Counter paramReads;
+  Counter fileChecks;
 };
 
 // A readers-writer lock that lets a waiting writer in before new readers.
 // glibc's default, and so std::shared_mutex, lets a steady stream of readers
 // (several contexts reloading at once) keep a writer out for as long as the
-// stream lasts. Usable with std::shared_lock and std::unique_lock; a thread
-// must not take it twice.
+// stream lasts. A reader takes the shard of its thread, a writer all shards
+// in order: readers in different threads never write to one cache line, so
+// the reads of several contexts scale with the threads. Usable with
+// std::shared_lock and std::unique_lock; a thread must not take it twice.
 class RwLock {
  public:
   RwLock();
   ~RwLock();
   RwLock(const RwLock&) = delete;
   RwLock& operator=(const RwLock&) = delete;
-  void lock() { pthread_rwlock_wrlock(&lock_); }
-  void unlock() { pthread_rwlock_unlock(&lock_); }
-  void lock_shared() { pthread_rwlock_rdlock(&lock_); }
-  void unlock_shared() { pthread_rwlock_unlock(&lock_); }
+  void lock() {
+    for (Shard& shard : shards_) pthread_rwlock_wrlock(&shard.lock);
+  }
+  void unlock() {
+    for (Shard& shard : shards_) pthread_rwlock_unlock(&shard.lock);
+  }
+  void lock_shared() { pthread_rwlock_rdlock(&shards_[ThreadShard()].lock); }
+  void unlock_shared() { pthread_rwlock_unlock(&shards_[ThreadShard()].lock); }
 
  private:
-  pthread_rwlock_t lock_;
+  struct alignas(64) Shard {
+    pthread_rwlock_t lock;
+  };
+  Shard shards_[kShards];
 };
 
 class DocCache {
@@ -103,10 +141,13 @@ class DocCache {
   void Drop();
 
  private:
-  Entry* FindOrAdd(std::shared_lock<RwLock>& lock, std::string_view relative);
-  bool IsFresh(const Entry& entry, const Snapshot& snapshot, const char* hostPath) const;
-  std::shared_ptr<const Snapshot> Reload(Entry& entry, const Snapshot* stale,
-                                         std::string_view relative, const char* hostPath);
+  // The read when the file's snapshot is missing or `stale`.
+  int ReadAndReload(std::string_view relative, const Snapshot* stale, const char* keyPath,
+                    char* value);
+  std::shared_ptr<Entry> FindOrAdd(std::string_view relative);
+  // Callers hold mutex_ (shared or exclusive).
+  bool HostPath(std::string_view relative, char* path, size_t size) const;
+  bool IsFresh(const Entry& entry, const Snapshot& snapshot, std::string_view relative) const;
   std::shared_ptr<const Snapshot> Load(Entry& entry, const Snapshot* previous,
                                        std::string_view relative, const char* hostPath);
   bool WatchDirsOf(std::string_view relative);
@@ -119,7 +160,7 @@ class DocCache {
   mutable RwLock mutex_;
   std::string root_;
   Freshness freshness_;
-  std::map<std::string, std::unique_ptr<Entry>, std::less<>> entries_;
+  StringTable<std::shared_ptr<Entry>> entries_;
   std::shared_ptr<DirWatcher> watcher_;
 
   std::atomic<uint64_t> treeGeneration_{0};  // bumped when changes span many files

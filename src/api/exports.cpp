@@ -30,8 +30,9 @@ CStreamUrlHndl* contextOf(StrellHandle handle) {
 // handle without a context answers as a context with empty stores would:
 // `emptyAnswer`. An allocation failure while loading is reported as a failed
 // configuration read: the handler it struck keeps its previous stores whole
-// (reloadStores), the handlers before it hold the new configuration and those
-// after it their previous one. Queries allocate nothing.
+// (each loads aside and swaps), the handlers before it hold the new
+// configuration and those after it their previous one. Queries allocate
+// nothing.
 template <typename Operation>
 int walkChain(StrellHandle handle, int emptyAnswer, int failureAnswer, Operation operation) {
   CStreamUrlHndl* context = contextOf(handle);

@@ -7,6 +7,7 @@
 
 #include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
+#include "hostconfig/key_path.h"
 
 const char* ONVIF_MEDIA_PROFILE_XML = "/etc/conf.d/config_onvif/config_onvif_media_profile.xml";
 const char* ONVIF_MEDIA_ONE_VIDEOENCODER_XML =
@@ -63,9 +64,9 @@ bool buildKey(EFieldProperty field, bool indexed, int index, char (&key)[kKeyPat
   const char* pattern = keyOf(field);
   if (pattern == nullptr) return false;
   if (indexed) {
-    std::snprintf(key, sizeof key, pattern, index);
+    buildIndexedKeyPath(key, pattern, index);
   } else {
-    std::snprintf(key, sizeof key, "%s", pattern);
+    KeyPathBuilder(key).text(pattern);
   }
   return true;
 }

@@ -1,12 +1,11 @@
 // The Media2 field table and the readers over it: stream-profile slots, and
 // the multicast values of the per-medium files.
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "handler/record_writer.h"
 #include "hostconfig/config_value.h"
-#include "hostconfig/config_value.h"
+#include "hostconfig/key_path.h"
 #include "media2/url_media_two.h"
 
 const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows] = {
@@ -36,18 +35,14 @@ const char* fieldName(EStreamProfileField field) {
   return "";
 }
 
-// Cutting a key path at the buffer's size is the intended bound (a cut path
-// simply names nothing), so GCC's truncation warning does not apply here.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-truncation"
-#endif
+// "/root/streamprofile/i%d/%s" with the slot index and the field's name.
 void makeStreamProfilePath(char (&key)[kKeyPathSize], int index, EStreamProfileField field) {
-  std::snprintf(key, sizeof key, "/root/streamprofile/i%d/%s", index, fieldName(field));
+  KeyPathBuilder(key)
+      .literal("/root/streamprofile/i")
+      .number(index)
+      .literal("/")
+      .text(fieldName(field));
 }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 void makeMulticastPath(char* buffer, int size, const char* medium, int channel, int stream,
                        EStreamProfileField field) {
@@ -66,7 +61,7 @@ struct MediumPlace {
 };
 
 const char* videoFile(int channel, char (&buffer)[kKeyPathSize]) {
-  std::snprintf(buffer, sizeof buffer, "/etc/conf.d/config_videoin_c%d.xml", channel);
+  KeyPathBuilder(buffer).literal("/etc/conf.d/config_videoin_c").number(channel).literal(".xml");
   return buffer;
 }
 
@@ -75,7 +70,7 @@ const char* audioFile(int /*channel*/, char (&/*buffer*/)[kKeyPathSize]) {
 }
 
 const char* metadataFile(int channel, char (&buffer)[kKeyPathSize]) {
-  std::snprintf(buffer, sizeof buffer, "/etc/conf.d/config_metadata_c%d.xml", channel);
+  KeyPathBuilder(buffer).literal("/etc/conf.d/config_metadata_c").number(channel).literal(".xml");
   return buffer;
 }
 
@@ -89,40 +84,49 @@ EStrellErrno getMediumField(const MediumPlace& place, int channel, int stream,
   return readCtxFromXmlString(place.file(channel, file), place.key, channel, stream, field, value);
 }
 
-// Reads one multicast value into `value` under the key path whose first
-// `prefixLength` characters `key` already holds. The name is appended with the
-// same cut at 255 characters that formatting the whole path would give.
-void readMulticastValue(const char* file, char (&key)[kKeyPathSize], size_t prefixLength,
-                        EStreamProfileField field, char (&value)[kHostValueSize]) {
-  const char* name = fieldName(field);
-  const size_t room = kKeyPathSize - 1 - prefixLength;
-  const size_t length = strnlen(name, room);
-  std::memcpy(key + prefixLength, name, length);
-  key[prefixLength + length] = '\0';
-  readHostTextInto(file, key, value);
+// The name of a multicast field with its length. Every request reads all
+// three, and the table is constant, so they are looked up once, when the
+// library is loaded (the table itself is constant-initialised before).
+struct FieldName {
+  explicit FieldName(EStreamProfileField field)
+      : text(fieldName(field)), length(strnlen(text, kKeyPathSize - 1)) {}
+  const char* text;
+  size_t length;
+};
+const FieldName kPortName(kStreamProfileMulticastPort);
+const FieldName kAddressName(kStreamProfileMulticastAddress);
+const FieldName kTtlName(kStreamProfileMulticastTtl);
+
+// Reads one multicast value into `value` under the key path `key` holds a
+// prefix of: the field's name is appended after the prefix, with the same cut
+// at 255 characters that building the whole path would give.
+void readMulticastValue(const char* file, KeyPathBuilder& key, size_t prefixLength,
+                        const FieldName& name, char (&value)[kHostValueSize]) {
+  key.truncate(prefixLength);
+  key.text(name.text, name.length);
+  readHostTextInto(file, key.c_str(), value);
 }
 
 // The request path. Only the field names differ between the three key paths
-// of a medium, so the file name and the key prefix are formatted once (a third
-// of the formatting work of building each path whole) and every value goes
-// through a stack buffer. The reader's code is not consulted: a value that is
-// not delivered is the empty text, which reads as 0.
+// of a medium, so the file name and the key prefix are built once and every
+// value goes through a stack buffer. The reader's code is not consulted: a
+// value that is not delivered is the empty text, which reads as 0.
 EStrellErrno fillFromMedium(const MediumPlace& place, int channel, int stream,
                             TMediaEncodeConfig& config) {
   char fileBuffer[kKeyPathSize];
   const char* file = place.file(channel, fileBuffer);
-  char key[kKeyPathSize];
-  const int formatted =
-      std::snprintf(key, sizeof key, "/root/%s/c%d/s%d/multicast/", place.word, channel, stream);
-  const size_t prefixLength =
-      formatted < 0 ? 0 : std::min(static_cast<size_t>(formatted), sizeof key - 1);
+  char keyBuffer[kKeyPathSize];
+  KeyPathBuilder key(keyBuffer);
+  key.literal("/root/").text(place.word).literal("/c").number(channel).literal("/s").number(stream);
+  key.literal("/multicast/");
+  const size_t prefixLength = key.length();
   char value[kHostValueSize];
 
-  readMulticastValue(file, key, prefixLength, kStreamProfileMulticastPort, value);
+  readMulticastValue(file, key, prefixLength, kPortName, value);
   config.port = parseDecimal(value);
-  readMulticastValue(file, key, prefixLength, kStreamProfileMulticastAddress, value);
+  readMulticastValue(file, key, prefixLength, kAddressName, value);
   writeText(config.ipAddress, value);
-  readMulticastValue(file, key, prefixLength, kStreamProfileMulticastTtl, value);
+  readMulticastValue(file, key, prefixLength, kTtlName, value);
   config.ttl = parseDecimal(value);
   return STRELL_OK;
 }

@@ -3,10 +3,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 #include "handler/record_writer.h"
-#include "handler/store_reload.h"
 
 const char* MEDIA2_STREAMSDP_TOKEN = "media2/stream.sdp?profile=";
 
@@ -122,21 +120,18 @@ EStrellErrno CUrlMediaTwo::handleMedia2Url(const char* token, TProfileInfo* info
 }
 
 EStrellErrno CUrlMediaTwo::Parse() {
-  // All ten slots or none: a reload that runs out of memory keeps the
-  // previous slots instead of a store that lacks the later ones.
-  reloadStores(
-      [this] {
-        streamProfiles.reserve(kStreamProfileSlots);
-        // Every slot yields a record, so keys stay 333 + slot whatever the
-        // file holds; an absent slot is an empty, disabled profile.
-        for (int index = 0; index < kStreamProfileSlots; ++index) {
-          CStreamProfile profile;
-          parseProfile(index, profile);
-          profile.profileKey = id + index;
-          streamProfiles.push_back(std::move(profile));
-        }
-      },
-      streamProfiles);
+  // Every slot yields a record, so keys stay 333 + slot whatever the file
+  // holds; an absent slot is an empty, disabled profile. The ten fresh
+  // records are loaded where they stay, and the store takes them whole: no
+  // record is moved, no vector growth code is instantiated for this record
+  // type, and a reload that runs out of memory keeps the previous ten.
+  std::vector<CStreamProfile> loaded(kStreamProfileSlots);
+  for (int index = 0; index < kStreamProfileSlots; ++index) {
+    CStreamProfile& profile = loaded[static_cast<size_t>(index)];
+    parseProfile(index, profile);
+    profile.profileKey = id + index;
+  }
+  streamProfiles.swap(loaded);
   return passParseOn(STRELL_OK);
 }
 

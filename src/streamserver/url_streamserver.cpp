@@ -1,13 +1,14 @@
+// Stream-server store: the field table, its readers, the loading of the four
+// access-name slots and the dump. Resolution and the profile lists live in
+// streamserver_resolution.cpp.
 #include "streamserver/url_streamserver.h"
 
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
-#include "handler/record_writer.h"
 #include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
-#include "numbering/capability.h"
+#include "hostconfig/key_path.h"
 
 const CZellConfigRow configMap[kZellConfigRows] = {
     {ZELL_FIELD_ALWAYSMULTICAST, "alwaysmulticast"},
@@ -30,34 +31,21 @@ namespace {
 constexpr const char* kStreamserverFile = "/etc/conf.d/config_streamserver.xml";
 constexpr int kStreamserverSlots = 4;  // s0 to s3; later slots are never read
 
-// Formats the key path of `field` in `slot`; false when no row names it. A
-// path longer than the buffer is cut (no key of the table comes near it).
+// Builds "/root/network/rtsp/s%d/%s" for `field` in `slot`; false when no row
+// names it. A path longer than the buffer is cut (no key of the table comes
+// near it).
 bool buildKeyPath(int slot, eField field, char (&keyPath)[kKeyPathSize]) {
   for (const CZellConfigRow& row : configMap) {
     if (row.id == field) {
-      return std::snprintf(keyPath, sizeof keyPath, "/root/network/rtsp/s%d/%s", slot, row.name) >=
-             0;
+      KeyPathBuilder(keyPath)
+          .literal("/root/network/rtsp/s")
+          .number(slot)
+          .literal("/")
+          .text(row.name);
+      return true;
     }
   }
   return false;
-}
-
-using TrackConverter = int (*)(int track, int& channel, int& stream);
-
-// One medium of the result. The slot's ttl goes with each carried medium, so
-// a host gets the multicast TTL wherever it reads the address and port. The
-// converter is a template argument so the call is direct on the request path.
-template <TrackConverter convert>
-void fillMedium(const CMediaInfo& from, int ttl, TMediaEncodeConfig& to) {
-  if (from.mediaTask < 0) {
-    to.mediaTask = 0;
-    return;
-  }
-  to.mediaTask = 1;
-  convert(from.mediaTask, to.channel, to.stream);
-  writeText(to.ipAddress, from.ipAddress.c_str());
-  to.port = from.port;
-  to.ttl = ttl;
 }
 
 // The three media share one shape: track, address and port in consecutive
@@ -84,31 +72,7 @@ EStrellErrno readCtxFromXmlString(int slot, eField field, std::string& value) {
   return readHostText(kStreamserverFile, keyPath, value);
 }
 
-void fillMediaOneToStreamProfileInfo(CZellProfile* profile, TProfileInfo* info) {
-  writeText(info->profileName, profile->accessname.c_str());
-  fillMedium<convertVideoTrackToChannelStream>(profile->videoInfo, profile->ttl, info->videoInfo);
-  fillMedium<convertAudioTrackToChannelStream>(profile->audioInfo, profile->ttl, info->audioInfo);
-  fillMedium<convertMetadataTrackToChannelStream>(profile->metadataInfo, profile->ttl,
-                                                  info->metadataInfo);
-}
-
 CUrlStreamserver::~CUrlStreamserver() = default;
-
-EStrellErrno CUrlStreamserver::HandleUrl(const char* url, TProfileInfo* info) {
-  if (info == nullptr) return STRELL_ERR_NULL_RECORD;
-  // Equal texts have equal lengths: measuring the URL once passes over every
-  // name of another length without a text comparison.
-  const size_t urlLength = url != nullptr ? std::strlen(url) : 0;
-  for (CZellProfile& profile : profiles) {
-    if (profile.accessname.size() == urlLength &&
-        stringCompareEqual(profile.accessname.c_str(), url)) {
-      info->profileKey = profile.profileKey;
-      fillMediaOneToStreamProfileInfo(&profile, info);
-      return STRELL_OK;
-    }
-  }
-  return passUrlOn(url, info);
-}
 
 EStrellErrno CUrlStreamserver::Parse() {
   // All slots or none: a reload that runs out of memory keeps the previous
@@ -116,18 +80,6 @@ EStrellErrno CUrlStreamserver::Parse() {
   int own = STRELL_OK;
   reloadStores([this, &own] { own = parseXml(); }, profiles);
   return passParseOn(static_cast<EStrellErrno>(own));
-}
-
-EStrellErrno CUrlStreamserver::GetProfileListByVideoStream(int channel, int stream,
-                                                           TProfileList* list) {
-  fillProfileListByVideoStream(channel, stream, list);
-  return passVideoListOn(channel, stream, list);
-}
-
-EStrellErrno CUrlStreamserver::GetProfileListByAudioStream(int channel, int stream,
-                                                           TProfileList* list) {
-  fillProfileListByAudioStream(channel, stream, list);
-  return passAudioListOn(channel, stream, list);
 }
 
 EStrellErrno CUrlStreamserver::parseAlwaysmulticast(int slot, int& value) {
@@ -200,32 +152,4 @@ void CUrlStreamserver::dumpprofile() {
     std::printf("metadata ip = %s\n", p.metadataInfo.ipAddress.c_str());
     std::printf("metadata port = %d\n", p.metadataInfo.port);
   }
-}
-
-int CUrlStreamserver::fillProfileListByVideoStream(int channel, int stream, TProfileList* list) {
-  if (list == nullptr) return STRELL_OK;
-  for (const CZellProfile& p : profiles) {
-    if (p.videoInfo.mediaTask < 0) continue;
-    int trackChannel = 0;
-    int trackStream = 0;
-    convertVideoTrackToChannelStream(p.videoInfo.mediaTask, trackChannel, trackStream);
-    if (trackChannel != channel || trackStream != stream) continue;
-    std::printf("profileList->profileCount = %d, profile.profileKey = %d\n", list->profileCount,
-                p.profileKey);
-    appendProfileKey(list, p.profileKey);
-  }
-  return STRELL_OK;
-}
-
-int CUrlStreamserver::fillProfileListByAudioStream(int channel, int stream, TProfileList* list) {
-  if (list == nullptr) return STRELL_OK;
-  for (const CZellProfile& p : profiles) {
-    std::printf("profile.audioInfo.mediaTask = %d\n", p.audioInfo.mediaTask);
-    if (p.audioInfo.mediaTask < 0) continue;
-    int trackChannel = 0;
-    int trackStream = 0;
-    convertAudioTrackToChannelStream(p.audioInfo.mediaTask, trackChannel, trackStream);
-    if (trackChannel == channel && trackStream == stream) appendProfileKey(list, p.profileKey);
-  }
-  return STRELL_OK;
 }

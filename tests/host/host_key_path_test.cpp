@@ -111,6 +111,35 @@ TEST_F(HostKeyPath, DeliversAtMost255CharactersAndANul) {
   }
 }
 
+// Reads are answered from an index of the document's key paths, which stops
+// at 4,096 elements and at 255 characters of path; whatever lies beyond is
+// found by walking the document, with the same results.
+TEST_F(HostKeyPath, ElementsPastTheIndexLimitsReadTheSame) {
+  std::string many = "<root>";
+  for (int i = 0; i < 5000; ++i)
+    many += "<e" + std::to_string(i) + ">" + std::to_string(i) + "</e" + std::to_string(i) + ">";
+  many += "<e4999>second</e4999></root>";
+  Put("config_many.xml", many);
+  const char* file = "/etc/conf.d/config_many.xml";
+  EXPECT_EQ("0", ValueOf(file, "/root/e0"));
+  EXPECT_EQ("4999", ValueOf(file, "/root/e4999"));  // the first of the name, past the index
+  EXPECT_EQ(strell_host::kReadNoElement, ReadValue(file, "/root/e5000").result);
+
+  const std::string name(60, 'n');
+  std::string deep = "<root>";
+  std::string key = "/root";
+  for (int level = 0; level < 6; ++level) {
+    deep += "<" + name + std::to_string(level) + ">";
+    key += "/" + name + std::to_string(level);
+  }
+  deep += "leaf";
+  for (int level = 5; level >= 0; --level) deep += "</" + name + std::to_string(level) + ">";
+  deep += "</root>";
+  Put("config_deep.xml", deep);
+  ASSERT_GT(key.size(), 255u);
+  EXPECT_EQ("leaf", ValueOf("/etc/conf.d/config_deep.xml", key.c_str()));
+}
+
 TEST_F(HostKeyPath, NullArgumentsFailWithoutWriting) {
   char buffer[8] = "keep";
   EXPECT_EQ(strell_host::kReadBadArgument, XMLSParser_ReadContentEx(nullptr, "/root", buffer));

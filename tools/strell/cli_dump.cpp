@@ -1,0 +1,123 @@
+// strell dump: every loaded store. Text output is the library's own dump
+// functions, unchanged; JSON output serialises the same stores field by field.
+#include <cstdio>
+#include <iostream>
+
+#include "cli_commands.h"
+#include "media1/url_media_one.h"
+#include "media2/url_media_two.h"
+#include "streamserver/url_streamserver.h"
+
+namespace strell_cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json EncodeInfoList(const std::vector<COnvifMediaOneEncodeInfo>& records) {
+  Json array = Json::array();
+  for (const COnvifMediaOneEncodeInfo& record : records) {
+    array.push_back({{"token", record.token},
+                     {"address", record.address},
+                     {"port", record.port},
+                     {"ttl", record.ttl}});
+  }
+  return array;
+}
+
+Json MediaOneToJson(const CUrlMediaOne& handler) {
+  Json profiles = Json::array();
+  for (const CMediaOneProfile& profile : handler.mediaOneProfiles) {
+    profiles.push_back({{"profileToken", profile.profileToken},
+                        {"profileKey", profile.profileKey},
+                        {"videoSouceToken", profile.videoSouceToken},
+                        {"audioSouceToken", profile.audioSouceToken},
+                        {"metadataSouceToken", profile.metadataSouceToken}});
+  }
+  return {{"mediaOneProfiles", profiles},
+          {"videoEncodeList", EncodeInfoList(handler.videoEncodeList)},
+          {"audioEncodeList", EncodeInfoList(handler.audioEncodeList)},
+          {"metadataEncodeList", EncodeInfoList(handler.metadataEncodeList)}};
+}
+
+Json MediaInfoToJson(const CMediaInfo& medium) {
+  return {{"port", medium.port}, {"ipAddress", medium.ipAddress}, {"mediaTask", medium.mediaTask}};
+}
+
+Json StreamserverToJson(const CUrlStreamserver& handler) {
+  Json profiles = Json::array();
+  for (const CZellProfile& profile : handler.profiles) {
+    profiles.push_back({{"accessname", profile.accessname},
+                        {"profileKey", profile.profileKey},
+                        {"alwaysmulticast", profile.alwaysmulticast},
+                        {"ttl", profile.ttl},
+                        {"enable", profile.enable},
+                        {"videoInfo", MediaInfoToJson(profile.videoInfo)},
+                        {"audioInfo", MediaInfoToJson(profile.audioInfo)},
+                        {"metadataInfo", MediaInfoToJson(profile.metadataInfo)}});
+  }
+  return {{"profiles", profiles}};
+}
+
+Json EncodeConfigToJson(const CMediaEncodeConfig& config) {
+  return {{"source", config.source}, {"enable", config.enable}};
+}
+
+Json MediaTwoToJson(const CUrlMediaTwo& handler) {
+  Json profiles = Json::array();
+  for (const CStreamProfile& profile : handler.streamProfiles) {
+    profiles.push_back(
+        {{"profileToken", profile.profileToken},
+         {"profileKey", profile.profileKey},
+         {"videoEncodeConfig", EncodeConfigToJson(profile.videoEncodeConfig)},
+         {"audioEncodeConfig", EncodeConfigToJson(profile.audioEncodeConfig)},
+         {"metadataEncodeConfig", EncodeConfigToJson(profile.metadataEncodeConfig)}});
+  }
+  return {{"streamProfiles", profiles}};
+}
+
+// A header line between the library's dumps, which do not name their store.
+void Section(const char* title) {
+  std::fflush(stdout);
+  std::cout << "== " << title << std::endl;
+}
+
+}  // namespace
+
+int RunDump(const CommonOptions& options) {
+  const ConfigRoot root = ResolveRoot(options);
+  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root);
+  LibrarySession session(root.path, LibraryOutputFor(options));
+  CUrlMediaOne* media1 = session.mediaOne();
+  CUrlStreamserver* server = session.streamServer();
+  CUrlMediaTwo* media2 = session.mediaTwo();
+  if (media1 == nullptr || server == nullptr || media2 == nullptr) {
+    std::cerr << "strell: the library's handler chain is not Media1, stream server, Media2\n";
+    return kExitFailure;
+  }
+
+  if (options.json) {
+    PrintJson({{"root", root.path},
+               {"media1", MediaOneToJson(*media1)},
+               {"streamserver", StreamserverToJson(*server)},
+               {"media2", MediaTwoToJson(*media2)}});
+    return kExitOk;
+  }
+  // The dumps are the report here, so they print straight to standard output.
+  Section("media1 mediaOneProfiles (CUrlMediaOne::dumpProfileList)");
+  media1->dumpProfileList();
+  Section("media1 videoEncodeList (CUrlMediaOne::dumpVideoEncodeList)");
+  media1->dumpVideoEncodeList();
+  Section("media1 audioEncodeList (CUrlMediaOne::dumpAudioEncodeList)");
+  media1->dumpAudioEncodeList();
+  Section("media1 metadataEncodeList (CUrlMediaOne::dumpMetadata)");
+  media1->dumpMetadata();
+  Section("streamserver profiles (CUrlStreamserver::dumpprofile)");
+  server->dumpprofile();
+  Section("media2 streamProfiles (CUrlMediaTwo::dumpall)");
+  media2->dumpall();
+  std::fflush(stdout);
+  return kExitOk;
+}
+
+}  // namespace strell_cli

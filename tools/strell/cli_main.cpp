@@ -1,0 +1,109 @@
+// strell: shows what libstrell answers for a camera configuration and why,
+// and checks a configuration before it ships.
+#include <CLI/CLI.hpp>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli_commands.h"
+
+namespace {
+
+const char* const kFooter =
+    "Exit status: 0 success; 1 a negative answer (a URL that resolves to nothing, check with "
+    "warnings only); 2 bad arguments, no configuration, or check with errors.\n"
+    "The library prints trace lines to standard output; strell sends them to standard error "
+    "(text output) or drops them (--json, unless --verbose), so that standard output holds "
+    "only the tool's own report.";
+
+void AddCommonOptions(CLI::App* command, strell_cli::CommonOptions& options) {
+  command
+      ->add_option("--root", options.root,
+                   "Directory that stands for /etc/conf.d (default: $STRELL_CONF_ROOT, then "
+                   "/etc/conf.d)")
+      ->type_name("DIR");
+  command->add_flag("--json", options.json, "Write JSON to standard output");
+  command->add_flag("-v,--verbose", options.verbose,
+                    "With --json, send the library's trace lines to standard error");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace strell_cli;
+  CLI::App app{"strell: what libstrell answers for a camera configuration, and why", "strell"};
+  app.set_version_flag("--version",
+                       std::string("strell ") + STRELL_VERSION_TEXT + " (libstrell.so.1)");
+  app.require_subcommand(1);
+  app.footer(kFooter);
+  CommonOptions options;
+  AddCommonOptions(&app, options);
+
+  std::vector<std::string> urls;
+  CLI::App* resolve = app.add_subcommand(
+      "resolve", "Resolve each URL as the host would: the full TProfileInfo and the handler");
+  resolve->add_option("URL", urls, "Stream URL: path and query without the leading slash")
+      ->required();
+  AddCommonOptions(resolve, options);
+
+  std::string explainUrl;
+  CLI::App* explain = app.add_subcommand(
+      "explain",
+      "Walk the handler chain for one URL: who claims it, why the others do not, "
+      "and the near misses when nothing matches");
+  explain->add_option("URL", explainUrl, "Stream URL")->required();
+  AddCommonOptions(explain, options);
+
+  std::string medium;
+  int channel = 0;
+  int stream = 0;
+  CLI::App* list = app.add_subcommand(
+      "list", "Profile keys whose video or audio is CHANNEL STREAM (counted from 0), chain order");
+  list->add_option("MEDIUM", medium, "video or audio")
+      ->required()
+      ->check(CLI::IsMember({"video", "audio"}));
+  list->add_option("CHANNEL", channel, "Channel, configuration numbering")->required();
+  list->add_option("STREAM", stream, "Stream, configuration numbering")->required();
+  AddCommonOptions(list, options);
+
+  std::string direction;
+  CLI::App* convert =
+      app.add_subcommand("convert",
+                         "Convert a channel and stream between ONVIF numbering (from 1) and "
+                         "configuration numbering (from 0); needs no configuration");
+  convert->add_option("DIRECTION", direction, "onvif-to-config or config-to-onvif")
+      ->required()
+      ->check(CLI::IsMember({"onvif-to-config", "config-to-onvif"}));
+  convert->add_option("CHANNEL", channel, "Channel")->required();
+  convert->add_option("STREAM", stream, "Stream")->required();
+  AddCommonOptions(convert, options);
+
+  CLI::App* dump =
+      app.add_subcommand("dump", "Print every loaded store through the library's dump functions");
+  AddCommonOptions(dump, options);
+
+  CLI::App* check = app.add_subcommand(
+      "check", "Validate a configuration root: errors, warnings, file:line:column, key paths");
+  AddCommonOptions(check, options);
+
+  for (CLI::App* command : app.get_subcommands({})) command->footer(kFooter);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? kExitOk : kExitFailure;
+  }
+
+  try {
+    if (resolve->parsed()) return RunResolve(options, urls);
+    if (explain->parsed()) return RunExplain(options, explainUrl);
+    if (list->parsed()) return RunList(options, medium, channel, stream);
+    if (convert->parsed()) return RunConvert(options, direction, channel, stream);
+    if (dump->parsed()) return RunDump(options);
+    if (check->parsed()) return RunCheck(options);
+  } catch (const std::exception& error) {
+    std::cerr << "strell: " << error.what() << '\n';
+  }
+  return kExitFailure;
+}

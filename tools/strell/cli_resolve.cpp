@@ -1,0 +1,43 @@
+// strell resolve URL...: the library's answer for each URL.
+#include <iostream>
+
+#include "cli_commands.h"
+
+namespace strell_cli {
+
+int RunResolve(const CommonOptions& options, const std::vector<std::string>& urls) {
+  const ConfigRoot root = ResolveRoot(options);
+  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root);
+  LibrarySession session(root.path, LibraryOutputFor(options));
+
+  nlohmann::ordered_json answers = nlohmann::ordered_json::array();
+  bool allResolved = true;
+  for (size_t i = 0; i < urls.size(); ++i) {
+    const Resolution resolution = ResolveUrl(session, urls[i]);
+    allResolved = allResolved && resolution.code == STRELL_OK;
+    if (options.json) {
+      nlohmann::ordered_json answer = {
+          {"url", urls[i]},
+          {"code", resolution.code},
+          {"handler", resolution.handler != nullptr ? nlohmann::ordered_json(resolution.handler)
+                                                    : nlohmann::ordered_json()}};
+      answer.update(ProfileInfoToJson(resolution.info));
+      answer["reason"] = resolution.reason.empty() ? nlohmann::ordered_json()
+                                                   : nlohmann::ordered_json(resolution.reason);
+      answers.push_back(answer);
+      continue;
+    }
+    if (i > 0) std::cout << '\n';
+    std::cout << urls[i] << '\n';
+    if (resolution.code == STRELL_OK) {
+      PrintProfileInfo(std::cout, resolution.info, resolution.handler);
+    } else {
+      if (resolution.handler != nullptr) std::cout << "  handler   " << resolution.handler << '\n';
+      std::cout << "  error     " << resolution.code << ", " << resolution.reason << '\n';
+    }
+  }
+  if (options.json) PrintJson(answers);
+  return allResolved ? kExitOk : kExitNegative;
+}
+
+}  // namespace strell_cli
