@@ -187,7 +187,9 @@ STRELL_API int Strell_Release(StrellHandle* handle);
  * @param handle The context; null answers as a context with empty stores.
  * @return STRELL_OK (0): a value that cannot be read leaves its field at its
  *         start value and is not an error. STRELL_ERR_CONFIG_READ (4) only if
- *         memory ran out during the reload (the stores stay valid).
+ *         memory ran out during the reload: each handler then holds its
+ *         previous or its new configuration whole (those before the failure
+ *         the new, the rest the previous); call it again.
  */
 STRELL_API int Strell_Parse(StrellHandle handle);
 

@@ -28,9 +28,11 @@ CStreamUrlHndl* contextOf(StrellHandle handle) {
 
 // Runs `operation` on the head of the chain under the context's lock. A
 // handle without a context answers as a context with empty stores would:
-// `emptyAnswer`. An allocation failure while loading or reading leaves the
-// stores valid (each record is appended whole or not at all) and is reported
-// as a failed configuration read.
+// `emptyAnswer`. An allocation failure while loading is reported as a failed
+// configuration read: the handler it struck keeps its previous stores whole
+// (each loads aside and swaps), the handlers before it hold the new
+// configuration and those after it their previous one. Queries allocate
+// nothing.
 template <typename Operation>
 int walkChain(StrellHandle handle, int emptyAnswer, int failureAnswer, Operation operation) {
   CStreamUrlHndl* context = contextOf(handle);
@@ -53,7 +55,14 @@ int Strell_Init(StrellHandle* handle) {
   auto* block = static_cast<StrellHandleBlock*>(std::malloc(sizeof(StrellHandleBlock)));
   if (block == nullptr) return STRELL_OK;
   CStreamUrlHndl* context = new (std::nothrow) CStreamUrlHndl();
-  if (context == nullptr || !context->buildChain()) {
+  bool built = false;
+  try {
+    built = context != nullptr && context->buildChain();
+  } catch (...) {
+    // Reserving the chain's storage can throw; the context and the handlers
+    // made so far go with it.
+  }
+  if (!built) {
     delete context;
     std::free(block);
     return STRELL_OK;

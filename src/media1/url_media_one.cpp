@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
 #include "hostconfig/key_path.h"
 
@@ -163,16 +164,18 @@ EStrellErrno readCtxFromXmlInt(const char* file, EFieldProperty field, int& valu
 CUrlMediaOne::~CUrlMediaOne() = default;
 
 EStrellErrno CUrlMediaOne::Parse() {
-  // Each store is emptied right before it is reloaded, so a reload never
-  // doubles the records and always mirrors the files as they are now.
-  mediaOneProfiles.clear();
-  parseMediaOneProfile();
-  videoEncodeList.clear();
-  parseVideoEncoderXmltoList();
-  audioEncodeList.clear();
-  parseAudioEncoderXmltoList();
-  metadataEncodeList.clear();
-  parseMetadataEncoderXmltoList();
+  // The stores are emptied and reloaded, so a reload never doubles the
+  // records and always mirrors the files as they are now. All four are
+  // replaced together: a reload that runs out of memory keeps the previous
+  // four, never a new profile naming an old encoder configuration.
+  reloadStores(
+      [this] {
+        parseMediaOneProfile();
+        parseVideoEncoderXmltoList();
+        parseAudioEncoderXmltoList();
+        parseMetadataEncoderXmltoList();
+      },
+      mediaOneProfiles, videoEncodeList, audioEncodeList, metadataEncodeList);
   return passParseOn(STRELL_OK);
 }
 

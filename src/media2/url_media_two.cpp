@@ -120,12 +120,11 @@ EStrellErrno CUrlMediaTwo::handleMedia2Url(const char* token, TProfileInfo* info
 }
 
 EStrellErrno CUrlMediaTwo::Parse() {
-  streamProfiles.clear();
   // Every slot yields a record, so keys stay 333 + slot whatever the file
   // holds; an absent slot is an empty, disabled profile. The ten fresh
-  // records are loaded where they stay, and the store takes them whole (if
-  // an allocation fails on the way, the store stays empty): no record is
-  // moved, and no vector growth code is instantiated for this record type.
+  // records are loaded where they stay, and the store takes them whole: no
+  // record is moved, no vector growth code is instantiated for this record
+  // type, and a reload that runs out of memory keeps the previous ten.
   std::vector<CStreamProfile> loaded(kStreamProfileSlots);
   for (int index = 0; index < kStreamProfileSlots; ++index) {
     CStreamProfile& profile = loaded[static_cast<size_t>(index)];

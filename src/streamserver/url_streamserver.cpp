@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
 #include "hostconfig/key_path.h"
 
@@ -74,7 +75,11 @@ EStrellErrno readCtxFromXmlString(int slot, eField field, std::string& value) {
 CUrlStreamserver::~CUrlStreamserver() = default;
 
 EStrellErrno CUrlStreamserver::Parse() {
-  return passParseOn(static_cast<EStrellErrno>(parseXml()));
+  // All slots or none: a reload that runs out of memory keeps the previous
+  // slots instead of a store that lacks the later ones.
+  int own = STRELL_OK;
+  reloadStores([this, &own] { own = parseXml(); }, profiles);
+  return passParseOn(static_cast<EStrellErrno>(own));
 }
 
 EStrellErrno CUrlStreamserver::parseAlwaysmulticast(int slot, int& value) {
