@@ -4,8 +4,9 @@
 #   asan: clang++ build of everything (fuzz targets included) with Address-
 #         Sanitizer + UndefinedBehaviorSanitizer and warnings as errors, then
 #         the whole test suite with halt_on_error (preset asan-clang).
-#   tsan: ThreadSanitizer build of the concurrency stress test only, then the
-#         stress test in both freshness modes of the host kit (preset tsan);
+#   tsan: ThreadSanitizer build of the host kit tests, the integration tests
+#         and the concurrency stress test; runs them, the stress test in both
+#         freshness modes of the host kit (preset tsan);
 #         STRELL_STRESS_OPERATIONS (per thread, default 3000) and
 #         STRELL_STRESS_REWRITES (default 300) size the run.
 set -euo pipefail
@@ -22,8 +23,10 @@ fi
 if [[ $job == tsan || $job == all ]]; then
   scripts/install-deps.sh base
   cmake --preset tsan >/dev/null
-  cmake --build build/tsan --target strell_stress_test
+  cmake --build build/tsan --target strell_stress_test strell_host_tests strell_integration_tests
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+  build/tsan/tests/host/strell_host_tests --gtest_brief=1
+  build/tsan/tests/integration/strell_integration_tests --gtest_brief=1
   stress=build/tsan/tests/reliability/strell_stress_test
   "$stress" --operations "${STRELL_STRESS_OPERATIONS:-3000}" --rewrites "${STRELL_STRESS_REWRITES:-300}"
   "$stress" --operations "${STRELL_STRESS_OPERATIONS:-3000}" --rewrites "${STRELL_STRESS_REWRITES:-300}" \
