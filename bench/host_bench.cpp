@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "alloc_counter.h"
+#include "bench_support.h"
 #include "operations.h"
 #include "reference_host.h"
 #include "strell_host.h"
@@ -18,7 +19,9 @@ namespace {
 
 using reference_host::Read;
 using reference_host::Reader;
+using strell_bench::checkResolves;
 using strell_bench::Context;
+using strell_bench::reportAllocations;
 using strell_bench::UrlCase;
 using strell_host::Freshness;
 
@@ -53,21 +56,7 @@ void useMode(Mode mode) {
   reference_host::UseReader(mode == Mode::kNaive ? Reader::kNaive : Reader::kReferenceHost);
 }
 
-void reportAllocations(benchmark::State& state, unsigned long long before) {
-  const unsigned long long made = strell_bench::AllocationCount() - before;
-  state.counters["allocs_per_op"] =
-      benchmark::Counter(static_cast<double>(made) / static_cast<double>(state.iterations()));
-}
 
-bool checkResolves(benchmark::State& state, StrellHandle handle, const UrlCase& c) {
-  TProfileInfo info{};
-  const int code = Strell_GetProfileInfoByStreamUrl(handle, c.url, &info);
-  if (code != c.expected) {
-    state.SkipWithError(("unexpected code " + std::to_string(code) + " for " + c.url).c_str());
-    return false;
-  }
-  return true;
-}
 
 void BM_Resolve(benchmark::State& state, const UrlCase& c, Mode mode) {
   useMode(mode);
@@ -154,21 +143,7 @@ void BM_Parse(benchmark::State& state, Mode mode, bool changed) {
 // Resolutions on several threads; see library_bench.cpp.
 void BM_ResolveThreads(benchmark::State& state, const UrlCase& c, bool shared) {
   if (state.thread_index() == 0) useMode(Mode::kWatch);
-  static Context* sharedContext = [] {
-    auto* context = new Context;  // lives to the end of the process
-    Strell_Parse(context->handle());
-    return context;
-  }();
-  Context own;
-  StrellHandle handle = shared ? sharedContext->handle() : own.handle();
-  if (!shared) Strell_Parse(handle);
-  if (!checkResolves(state, handle, c)) return;
-  TProfileInfo info{};
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(Strell_GetProfileInfoByStreamUrl(handle, c.url, &info));
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations());
+  strell_bench::resolveOnThreads(state, c, shared);
 }
 
 void registerAll() {

@@ -5,12 +5,15 @@
 #include <string>
 
 #include "alloc_counter.h"
+#include "bench_support.h"
 #include "lean_host.h"
 #include "operations.h"
 
 namespace {
 
+using strell_bench::checkResolves;
 using strell_bench::Context;
+using strell_bench::reportAllocations;
 using strell_bench::UrlCase;
 
 // The configuration is loaded once, before the first benchmark; the host's
@@ -25,21 +28,7 @@ void ensureConfiguration() {
 }
 
 // Heap allocations per iteration of the loop that just ended.
-void reportAllocations(benchmark::State& state, unsigned long long before) {
-  const unsigned long long made = strell_bench::AllocationCount() - before;
-  state.counters["allocs_per_op"] =
-      benchmark::Counter(static_cast<double>(made) / static_cast<double>(state.iterations()));
-}
 
-bool checkResolves(benchmark::State& state, StrellHandle handle, const UrlCase& c) {
-  TProfileInfo info{};
-  const int code = Strell_GetProfileInfoByStreamUrl(handle, c.url, &info);
-  if (code != c.expected) {
-    state.SkipWithError(("unexpected code " + std::to_string(code) + " for " + c.url).c_str());
-    return false;
-  }
-  return true;
-}
 
 void BM_Resolve(benchmark::State& state, const UrlCase& c) {
   ensureConfiguration();
@@ -85,21 +74,7 @@ void BM_Parse(benchmark::State& state) {
 // has a context of its own.
 void BM_ResolveThreads(benchmark::State& state, const UrlCase& c, bool shared) {
   ensureConfiguration();
-  static Context* sharedContext = [] {
-    auto* context = new Context;  // lives to the end of the process
-    Strell_Parse(context->handle());
-    return context;
-  }();
-  Context own;
-  StrellHandle handle = shared ? sharedContext->handle() : own.handle();
-  if (!shared) Strell_Parse(handle);
-  if (!checkResolves(state, handle, c)) return;
-  TProfileInfo info{};
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(Strell_GetProfileInfoByStreamUrl(handle, c.url, &info));
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations());
+  strell_bench::resolveOnThreads(state, c, shared);
 }
 
 void registerAll() {
