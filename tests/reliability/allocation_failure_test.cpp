@@ -1,16 +1,7 @@
 // Allocation failure at every allocation point of Strell_Init, Strell_Parse
-// and a resolution: no exception reaches the caller, nothing leaks, and the
-// context stays consistent.
-//
-// What the host sees:
-//  - Strell_Init: returns 0 with the handle set to null (which answers as an
-//    empty context, see BadInput.NullArgumentsGiveDefinedAnswers).
-//  - Strell_Parse: returns 4. Each handler keeps either its previous store or
-//    the new one whole: the handlers before the one that ran out of memory
-//    hold the new configuration, that one and the handlers after it their
-//    previous one. The next Strell_Parse that gets its memory loads
-//    everything.
-//  - Resolution and list queries allocate nothing, so they cannot fail.
+// (first load and reload) and a resolution: no exception reaches the caller,
+// nothing leaks, and the context stays consistent (docs/reliability.md says
+// what the host sees at each point).
 //
 // A countdown makes allocation number n fail, or every allocation from n on,
 // the way pugixml's tests inject allocation failure. It replaces the global

@@ -149,7 +149,8 @@ TEST_F(BadFile, EveryBadFileAnswersAsAMissingFile) {
 }
 
 // Without any file every handler's store holds start values only: no URL but
-// the empty one resolves, and no list gets a key.
+// the empty one resolves, and no list gets a key. The empty URL names the
+// first empty access name, whose media are not carried (tracks start at -1).
 TEST_F(BadFile, MissingFilesLeaveOnlyStartValues) {
   for (int file = 0; file < kFileCount; ++file) Remove(Path(file));
   Answers(answers_);
@@ -159,6 +160,12 @@ TEST_F(BadFile, MissingFilesLeaveOnlyStartValues) {
     }
   }
   for (const TProfileList& list : answers_.lists) EXPECT_EQ(0, list.profileCount);
+  const TProfileInfo& empty = answers_.infos[kUrlCount - 1];
+  EXPECT_EQ(STRELL_OK, answers_.codes[kUrlCount - 1]);
+  EXPECT_EQ(111, empty.profileKey);
+  for (const TMediaEncodeConfig& medium : {empty.videoInfo, empty.audioInfo, empty.metadataInfo}) {
+    EXPECT_EQ(0, medium.mediaTask);
+  }
 }
 
 // A file replaced (atomically, or rewritten in place and caught half way)

@@ -167,6 +167,7 @@ constexpr const char* kUrls[] = {
     "",
 };
 constexpr int kUrlCount = sizeof kUrls / sizeof kUrls[0];
+static_assert(kUrls[kUrlCount - 1][0] == '\0', "the empty URL comes last");
 
 // The list queries: video by channel and stream, then audio.
 struct ListQuery {

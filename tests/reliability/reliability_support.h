@@ -5,6 +5,8 @@
 #ifndef STRELL_TESTS_RELIABILITY_RELIABILITY_SUPPORT_H_
 #define STRELL_TESTS_RELIABILITY_RELIABILITY_SUPPORT_H_
 
+#include <sanitizer/asan_interface.h>  // no-op macros without AddressSanitizer
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -13,22 +15,6 @@
 #include "fake_host/fake_host.h"
 #include "reliability/reliability_config.h"
 #include "strell.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define STRELL_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define STRELL_TEST_ASAN 1
-#endif
-#endif
-#ifdef STRELL_TEST_ASAN
-#include <sanitizer/asan_interface.h>
-#define STRELL_POISON(address, size) ASAN_POISON_MEMORY_REGION(address, size)
-#define STRELL_UNPOISON(address, size) ASAN_UNPOISON_MEMORY_REGION(address, size)
-#else
-#define STRELL_POISON(address, size) ((void)(address), (void)(size))
-#define STRELL_UNPOISON(address, size) ((void)(address), (void)(size))
-#endif
 
 namespace reliability {
 
@@ -209,11 +195,11 @@ class Guarded {
   unsigned char* after() { return memory_ + kGuard + sizeof(Record); }
   void guards(bool poisoned) {
     if (poisoned) {
-      STRELL_POISON(memory_, kGuard);
-      STRELL_POISON(after(), kGuard);
+      ASAN_POISON_MEMORY_REGION(memory_, kGuard);
+      ASAN_POISON_MEMORY_REGION(after(), kGuard);
     } else {
-      STRELL_UNPOISON(memory_, kGuard);
-      STRELL_UNPOISON(after(), kGuard);
+      ASAN_UNPOISON_MEMORY_REGION(memory_, kGuard);
+      ASAN_UNPOISON_MEMORY_REGION(after(), kGuard);
     }
   }
   unsigned char* memory_;
