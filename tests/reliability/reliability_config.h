@@ -1,41 +1,29 @@
-// Two complete camera configurations, A and B, for the reliability tests, and
-// the requests every test asks of them.
-//
-// Both configurations have the same shape: the same profiles, tokens, access
-// names and video sources, each naming the same encoder in A and in B. Only
-// values differ (addresses, ports, TTLs, stream-server tracks). So whatever
-// mixture of A and B files a reload happens to read, every field of an answer
-// is that field's value under A or under B, never a combination that neither
-// configuration gives.
-//
-// The table is the one source of truth: the fake host and the allocation
-// tests read it directly, the stress test and the fuzz seeds write it out as
-// XML files.
+// Two complete camera configurations, A and B, for the reliability tests and
+// the fuzz targets, and the requests every test asks of them. Both have the
+// same profiles, tokens, access names and video sources; only addresses,
+// ports, TTLs and stream-server tracks differ. So whatever mixture of A and B
+// files a reload reads, every field of an answer is that field's value under
+// A or under B, never a combination that neither configuration gives.
 #ifndef STRELL_TESTS_RELIABILITY_RELIABILITY_CONFIG_H_
 #define STRELL_TESTS_RELIABILITY_RELIABILITY_CONFIG_H_
 
 namespace reliability {
 
-// Which handler reads a file; the allocation tests switch files handler by
-// handler. kMedia2Live files are read at every Media2 resolution.
-enum class FileGroup { kMedia1, kStreamserver, kMedia2Store, kMedia2Live };
-
 struct ConfigFile {
   const char* path;  // as the library names it
-  FileGroup group;
 };
 
 constexpr ConfigFile kFiles[] = {
-    {"/etc/conf.d/config_onvif/config_onvif_media_profile.xml", FileGroup::kMedia1},
-    {"/etc/conf.d/config_onvif/config_onvif_media_videoencoderconf.xml", FileGroup::kMedia1},
-    {"/etc/conf.d/config_onvif/config_onvif_media_audioencoderconf.xml", FileGroup::kMedia1},
-    {"/etc/conf.d/config_onvif/config_onvif_metadata.xml", FileGroup::kMedia1},
-    {"/etc/conf.d/config_streamserver.xml", FileGroup::kStreamserver},
-    {"/etc/conf.d/config_streamprofile.xml", FileGroup::kMedia2Store},
-    {"/etc/conf.d/config_videoin_c0.xml", FileGroup::kMedia2Live},
-    {"/etc/conf.d/config_videoin_c1.xml", FileGroup::kMedia2Live},
-    {"/etc/conf.d/config_audioin.xml", FileGroup::kMedia2Live},
-    {"/etc/conf.d/config_metadata_c0.xml", FileGroup::kMedia2Live},
+    {"/etc/conf.d/config_onvif/config_onvif_media_profile.xml"},
+    {"/etc/conf.d/config_onvif/config_onvif_media_videoencoderconf.xml"},
+    {"/etc/conf.d/config_onvif/config_onvif_media_audioencoderconf.xml"},
+    {"/etc/conf.d/config_onvif/config_onvif_metadata.xml"},
+    {"/etc/conf.d/config_streamserver.xml"},
+    {"/etc/conf.d/config_streamprofile.xml"},
+    {"/etc/conf.d/config_videoin_c0.xml"},
+    {"/etc/conf.d/config_videoin_c1.xml"},
+    {"/etc/conf.d/config_audioin.xml"},
+    {"/etc/conf.d/config_metadata_c0.xml"},
 };
 constexpr int kFileCount = sizeof kFiles / sizeof kFiles[0];
 
