@@ -5,31 +5,25 @@
 // while a reload reads it gives answers of the old, the new or start values,
 // and the next reload gives the new configuration whole.
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 
-#include "reliability/answer_judge.h"
-#include "reliability/config_xml.h"
-#include "reliability/reliability_config.h"
-#include "reliability/snapshot.h"
+#include "reliability/config_files.h"
+#include "reliability/reliability_support.h"
 #include "strell_host.h"
 
 namespace {
 
-using reliability::kFileCount;
-using reliability::Snapshot;
+using namespace reliability;
 
 // Called after each read of the host, with its number within the current
-// reload (from 0) and the file read; empty when no test needs it.
-std::function<void(long, const char*)> g_afterRead;
+// reload (from 0) and the index of the file read.
+std::function<void(long, int)> g_afterRead;
 long g_reads = 0;
 
 }  // namespace
@@ -40,7 +34,9 @@ extern "C" int XMLSParser_ReadContentEx(const char* filePath, const char* keyPat
   using Reader = int (*)(const char*, const char*, char*);
   static const Reader next = reinterpret_cast<Reader>(dlsym(RTLD_NEXT, "XMLSParser_ReadContentEx"));
   const int result = next(filePath, keyPath, value);
-  if (g_afterRead) g_afterRead(g_reads, filePath);
+  int file = 0;
+  while (file < kFileCount && std::strcmp(kFiles[file].path, filePath) != 0) ++file;
+  if (g_afterRead && file < kFileCount) g_afterRead(g_reads, file);
   ++g_reads;
   return result;
 }
@@ -54,16 +50,14 @@ class BadFile : public testing::Test {
     ASSERT_NE(nullptr, mkdtemp(pattern));
     root_ = pattern;
     ASSERT_EQ(0, mkdir((root_ + "/config_onvif").c_str(), 0755));
-    ASSERT_TRUE(reliability::WriteWholeFile(root_ + "/config_capability.xml",
-                                            reliability::CapabilityXml()));
+    ASSERT_TRUE(WriteWholeFile(root_ + "/config_capability.xml", CapabilityXml()));
     strell_host::SetRoot(root_);
     strell_host::SetFreshness(strell_host::Freshness::kStrict);
-    for (int file = 0; file < kFileCount; ++file) Restore(file, false);
     ASSERT_EQ(STRELL_OK, Strell_Init(&handle_));
-    Answers(a_);
-    for (int file = 0; file < kFileCount; ++file) Restore(file, true);
+    RestoreAll(true);
     Answers(b_);
-    for (int file = 0; file < kFileCount; ++file) Restore(file, false);
+    RestoreAll(false);
+    Answers(a_);
   }
 
   void TearDown() override {
@@ -75,140 +69,111 @@ class BadFile : public testing::Test {
     rmdir(root_.c_str());
   }
 
-  std::string Path(int file) const { return root_ + "/" + reliability::RelativePath(file); }
+  std::string Path(int file) const { return root_ + "/" + RelativePath(file); }
 
   static void Remove(const std::string& path) {
     chmod(path.c_str(), 0644);
     if (unlink(path.c_str()) != 0) rmdir(path.c_str());
   }
 
-  void Restore(int file, bool b) {
-    Remove(Path(file));
-    ASSERT_TRUE(reliability::WriteWholeFile(Path(file), reliability::ConfigXml(file, b)));
+  void RestoreAll(bool b) {
+    for (int file = 0; file < kFileCount; ++file) {
+      Remove(Path(file));
+      ASSERT_TRUE(WriteWholeFile(Path(file), ConfigXml(file, b)));
+    }
   }
 
   // Reloads and takes every answer, with the trace lines out of the way.
-  void Answers(Snapshot& snapshot) {
+  Snapshot& Answers(Snapshot& snapshot) {
     testing::internal::CaptureStdout();
     g_reads = 0;
     EXPECT_EQ(STRELL_OK, Strell_Parse(handle_));
-    reliability::TakeSnapshot(handle_, snapshot);
+    TakeSnapshot(handle_, snapshot);
     testing::internal::GetCapturedStdout();
+    return snapshot;
   }
 
   std::string root_;
   StrellHandle handle_ = nullptr;
-  Snapshot a_;
-  Snapshot b_;
+  Snapshot a_, b_, answers_;
 };
 
-std::string BinaryText() {
-  std::string text;
-  for (int round = 0; round < 4; ++round) {
-    for (int c = 0; c < 256; ++c) text.push_back(static_cast<char>(c));
-  }
-  return text;
-}
-
-// Ways a file can be there and still give nothing to read. Each turns the
+// Ways a file can be there and still give nothing to read: each turns the
 // file at `path` (whose good text is `good`) into its kind of bad file.
-struct BadForm {
-  const char* name;
-  std::function<bool(const std::string& path, const std::string& good)> make;
+using S = const std::string&;
+const std::pair<const char*, bool (*)(S path, S good)> kBadForms[] = {
+    {"empty", [](S path, S) { return WriteWholeFile(path, ""); }},
+    {"binary",
+     [](S path, S) {
+       std::string text;
+       for (int c = 0; c < 4 * 256; ++c) text.push_back(static_cast<char>(c));
+       return WriteWholeFile(path, text);
+     }},
+    {"malformed", [](S path, S good) { return WriteWholeFile(path, good + "<unclosed>"); }},
+    {"half written",
+     [](S path, S good) { return WriteWholeFile(path, good.substr(0, good.size() / 2)); }},
+    {"not XML", [](S path, S) { return WriteWholeFile(path, "port=5000\nttl=5\n"); }},
+    {"a directory", [](S path, S) { return mkdir(path.c_str(), 0755) == 0; }},
+    {"a FIFO", [](S path, S) { return mkfifo(path.c_str(), 0644) == 0; }},
+    {"a dangling link", [](S path, S) { return symlink("no_such_file.xml", path.c_str()) == 0; }},
+    {"a link to itself",
+     [](S path, S) {
+       return symlink(path.substr(path.rfind('/') + 1).c_str(), path.c_str()) == 0;
+     }},
+    {"a link out of the root", [](S path, S) { return symlink("/etc/passwd", path.c_str()) == 0; }},
+    // Root reads it all the same; the row then proves nothing and the file
+    // stays good, so its answers are those of A.
+    {"unreadable",
+     [](S path, S good) { return WriteWholeFile(path, good) && chmod(path.c_str(), 0) == 0; }},
 };
-
-std::vector<BadForm> BadForms() {
-  using reliability::WriteWholeFile;
-  return {
-      {"empty",
-       [](const std::string& path, const std::string&) { return WriteWholeFile(path, ""); }},
-      {"binary", [](const std::string& path,
-                    const std::string&) { return WriteWholeFile(path, BinaryText()); }},
-      {"malformed",
-       [](const std::string& path, const std::string& good) {
-         return WriteWholeFile(path, good + "<unclosed>");
-       }},
-      {"half written",
-       [](const std::string& path, const std::string& good) {
-         return WriteWholeFile(path, good.substr(0, good.size() / 2));
-       }},
-      {"not XML", [](const std::string& path,
-                     const std::string&) { return WriteWholeFile(path, "port=5000\nttl=5\n"); }},
-      {"a directory",
-       [](const std::string& path, const std::string&) { return mkdir(path.c_str(), 0755) == 0; }},
-      {"a FIFO",
-       [](const std::string& path, const std::string&) { return mkfifo(path.c_str(), 0644) == 0; }},
-      {"a dangling link",
-       [](const std::string& path, const std::string&) {
-         return symlink("no_such_file.xml", path.c_str()) == 0;
-       }},
-      {"a link to itself",
-       [](const std::string& path, const std::string&) {
-         const std::string name = path.substr(path.rfind('/') + 1);
-         return symlink(name.c_str(), path.c_str()) == 0;
-       }},
-      {"a link out of the root",
-       [](const std::string& path, const std::string&) {
-         return symlink("/etc/passwd", path.c_str()) == 0;
-       }},
-      {"unreadable",
-       [](const std::string& path, const std::string& good) {
-         // Root reads it all the same; the row then proves nothing and the
-         // file stays good, so its answers are those of A.
-         return WriteWholeFile(path, good) && chmod(path.c_str(), 0) == 0;
-       }},
-  };
-}
 
 TEST_F(BadFile, EveryBadFileAnswersAsAMissingFile) {
   int rows = 0;
   for (int file = 0; file < kFileCount; ++file) {
-    SCOPED_TRACE(reliability::RelativePath(file));
+    SCOPED_TRACE(RelativePath(file));
     Remove(Path(file));
     Snapshot missing;
     Answers(missing);
-    const std::string good = reliability::ConfigXml(file, false);
-    for (const BadForm& form : BadForms()) {
-      SCOPED_TRACE(form.name);
+    for (const auto& form : kBadForms) {
+      SCOPED_TRACE(form.first);
       Remove(Path(file));
-      ASSERT_TRUE(form.make(Path(file), good));
-      Snapshot answers;
-      Answers(answers);
-      const bool readable = std::strcmp(form.name, "unreadable") == 0 && geteuid() == 0;
-      EXPECT_TRUE(reliability::SameSnapshot(readable ? a_ : missing, answers));
+      ASSERT_TRUE(form.second(Path(file), ConfigXml(file, false)));
+      const bool readable = std::strcmp(form.first, "unreadable") == 0 && geteuid() == 0;
+      EXPECT_TRUE(SameSnapshot(readable ? a_ : missing, Answers(answers_)));
       ++rows;
     }
-    Restore(file, false);
-    Snapshot restored;
-    Answers(restored);
-    EXPECT_TRUE(reliability::SameSnapshot(a_, restored));
+    RestoreAll(false);
+    EXPECT_TRUE(SameSnapshot(a_, Answers(answers_)));
   }
   std::printf("bad files: %d rows\n", rows);
 }
 
 // Without any file every handler's store holds start values only: no URL but
-// the empty one resolves, and no list gets a key.
+// the empty one resolves, and no list gets a key. The empty URL names the
+// first empty access name, whose media are not carried (tracks start at -1).
 TEST_F(BadFile, MissingFilesLeaveOnlyStartValues) {
   for (int file = 0; file < kFileCount; ++file) Remove(Path(file));
-  Snapshot answers;
-  Answers(answers);
-  for (int url = 0; url < reliability::kUrlCount; ++url) {
-    if (reliability::kUrls[url][0] == '\0') continue;
-    EXPECT_EQ(STRELL_ERR_NOT_FOUND, answers.codes[url]) << reliability::kUrls[url];
+  Answers(answers_);
+  for (int url = 0; url < kUrlCount; ++url) {
+    if (AnswerJudge::Judged(url)) {
+      EXPECT_EQ(STRELL_ERR_NOT_FOUND, answers_.codes[url]) << kUrls[url];
+    }
   }
-  for (int query = 0; query < reliability::kListCount; ++query) {
-    EXPECT_EQ(0, answers.lists[query].profileCount);
+  for (const TProfileList& list : answers_.lists) EXPECT_EQ(0, list.profileCount);
+  const TProfileInfo& empty = answers_.infos[kUrlCount - 1];
+  EXPECT_EQ(STRELL_OK, answers_.codes[kUrlCount - 1]);
+  EXPECT_EQ(111, empty.profileKey);
+  for (const TMediaEncodeConfig& medium : {empty.videoInfo, empty.audioInfo, empty.metadataInfo}) {
+    EXPECT_EQ(0, medium.mediaTask);
   }
 }
 
 // A file replaced (atomically, or rewritten in place and caught half way)
-// after each read of a reload in turn.
+// after each read of a reload and its answers in turn (Media2 reads at
+// resolution too).
 TEST_F(BadFile, FileReplacedDuringAReloadGivesOldNewOrStartValues) {
-  const reliability::AnswerJudge judge(a_, b_);
-  // The reads of one reload and its answers (Media2 reads at resolution
-  // too), to know where a replacement can fall.
-  Snapshot answers;
-  Answers(answers);
+  const AnswerJudge judge(a_, b_);
+  Answers(answers_);
   const long readsPerRound = g_reads;
   ASSERT_GT(readsPerRound, 100);
   int replaced = 0;
@@ -216,39 +181,30 @@ TEST_F(BadFile, FileReplacedDuringAReloadGivesOldNewOrStartValues) {
     for (long at = 0; at < readsPerRound; ++at) {
       SCOPED_TRACE(std::string(inPlace ? "in place" : "by rename") + " after read " +
                    std::to_string(at));
-      for (int file = 0; file < kFileCount; ++file) Restore(file, false);
-      std::string target;
-      g_afterRead = [&](long read, const char* libraryPath) {
-        const char* relative = libraryPath + std::strlen("/etc/conf.d/");
+      RestoreAll(false);
+      int target = -1;
+      g_afterRead = [&](long read, int file) {
+        // The file just read becomes B: by rename, or truncated to half of
+        // B's text and completed three reads later.
         if (read == at) {
-          // The file just read becomes B: by rename, or truncated to half of
-          // B's text, to be completed three reads later.
-          target = root_ + "/" + relative;
-          int file = 0;
-          while (file < kFileCount && Path(file) != target) ++file;
-          if (file == kFileCount) return;
-          const std::string text = reliability::ConfigXml(file, true);
+          target = file;
+          const std::string text = ConfigXml(file, true);
           if (inPlace) {
-            reliability::WriteWholeFile(target, text.substr(0, text.size() / 2));
+            WriteWholeFile(Path(file), text.substr(0, text.size() / 2));
           } else {
-            reliability::WriteWholeFile(target + ".new", text);
-            std::rename((target + ".new").c_str(), target.c_str());
+            WriteWholeFile(Path(file) + ".new", text);
+            std::rename((Path(file) + ".new").c_str(), Path(file).c_str());
           }
           ++replaced;
-        } else if (inPlace && read == at + 3 && !target.empty()) {
-          int file = 0;
-          while (file < kFileCount && Path(file) != target) ++file;
-          reliability::WriteWholeFile(target, reliability::ConfigXml(file, true));
+        } else if (inPlace && read == at + 3 && target >= 0) {
+          WriteWholeFile(Path(target), ConfigXml(target, true));
         }
       };
-      Answers(answers);
+      EXPECT_TRUE(judge.AllowedSnapshot(Answers(answers_)));
       g_afterRead = nullptr;
-      EXPECT_TRUE(judge.AllowedSnapshot(answers));
-      // Every file now holds B (the one replaced and the others made B now),
-      // and the next reload must see all of it.
-      for (int file = 0; file < kFileCount; ++file) Restore(file, true);
-      Answers(answers);
-      EXPECT_TRUE(reliability::SameSnapshot(b_, answers));
+      // With every file now B, the next reload must see all of it.
+      RestoreAll(true);
+      EXPECT_TRUE(SameSnapshot(b_, Answers(answers_)));
     }
   }
   std::printf("files replaced during a reload: %d\n", replaced);
