@@ -37,22 +37,25 @@ scripts/install-deps.sh base "$group"
 # binfmt_misc, as Debian's qemu-user-binfmt would, unless it already is. The
 # started programs find the target's loader through QEMU_LD_PREFIX.
 export QEMU_LD_PREFIX="/usr/$triplet"
+skip=()
 binfmt=/proc/sys/fs/binfmt_misc
 if ! grep -qs "^interpreter .*/$qemu\$" "$binfmt"/*; then
   [[ -w "$binfmt/register" ]] || mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
-  if [[ -w "$binfmt/register" ]]; then
+  if ! { [[ -w "$binfmt/register" ]] &&
     printf ':%s:M::%s:%s:%s:' "strell-$qemu" "$magic" "$mask" "$(command -v "$qemu")" \
-      >"$binfmt/register"
-  else
+      >"$binfmt/register" 2>/dev/null; }; then
+    # The capability tests re-run the test program in a fresh process; without
+    # the registration they cannot start it, so they run natively only.
     echo "cross-test: cannot register $qemu with binfmt_misc (needs root);" \
-      "death tests will fail to start their child process" >&2
+      "skipping the tests that start a fresh process (Capability.*)" >&2
+    skip=(-E '^Capability\.')
   fi
 fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/$arch.cmake" \
   -DSTRELL_WERROR="${STRELL_WERROR:-ON}" -DSTRELL_BUILD_TESTS=ON -DSTRELL_BUILD_HOST=OFF \
   -DSTRELL_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$build"
-ctest --test-dir "$build" --output-on-failure -j2
+ctest --test-dir "$build" --output-on-failure -j2 "${skip[@]}"
 
 "$triplet-strip" -o "$build/libstrell.so.1.stripped" "$build/src/libstrell.so.1.0.0"
 echo "size: libstrell.so.1 ($arch, stripped): $(stat -c %s "$build/libstrell.so.1.stripped") bytes"

@@ -67,16 +67,26 @@ bool HoldsConfiguration(const std::string& root) {
   return false;
 }
 
+namespace {
+
+// Where the example configuration is: in the source tree for a build, under
+// the data directory for an installed tool.
+std::string BundledExampleRoot() {
+  for (const char* root : {STRELL_EXAMPLE_ROOT, STRELL_INSTALLED_EXAMPLE_ROOT}) {
+    if (IsRegularFile(std::string(root) + "/config_streamserver.xml")) return root;
+  }
+  return "examples/conf.d";
+}
+
+}  // namespace
+
 int ReportMissingConfiguration(const ConfigRoot& root) {
   std::cerr << "strell: no camera configuration in " << root.path << " (" << root.origin
             << "): it holds none of";
   for (const char* file : kHandlerFiles) std::cerr << ' ' << file;
   std::cerr << ".\nstrell: name the directory that stands for /etc/conf.d with --root DIR (or "
                "STRELL_CONF_ROOT); the bundled example is --root "
-            << (IsRegularFile(std::string(STRELL_EXAMPLE_ROOT) + "/config_streamserver.xml")
-                    ? STRELL_EXAMPLE_ROOT
-                    : "examples/conf.d")
-            << "\n";
+            << BundledExampleRoot() << "\n";
   return kExitFailure;
 }
 
