@@ -539,6 +539,26 @@ class Checker {
     }
   }
 
+  // Reads a profile slot's token and reports what the tokens of both ONVIF
+  // handlers share: blanks, length, absence, and a duplicate that a lower slot
+  // shadows (`tokens` maps each token seen to its slot).
+  Value CheckSlotToken(ConfigFile& file, const std::string& base, const std::string& slot,
+                       const std::string& what, const std::string& whenMissing,
+                       std::map<std::string, std::string>& tokens) {
+    const Value token = Read(file, base + "/token", slot);
+    CheckText(file, token, slot, what);
+    CheckTokenLength(file, token, slot, what);
+    if (!token.present || token.text.empty()) {
+      Report(Severity::kWarning, "missing-token", file, token, slot, whenMissing);
+    } else if (!tokens.emplace(token.text, slot).second) {
+      Report(Severity::kError, "duplicate-token", file, token, slot,
+             "the " + what + " " + Quoted(token.text) + " is also that of slot " +
+                 tokens[token.text] +
+                 ", which the library finds first: this profile is never resolved");
+    }
+    return token;
+  }
+
   void CheckMediaOne() {
     ConfigFile& profiles = File(kProfileFile);
     ConfigFile& videoFile = File(kVideoEncoderFile);
@@ -568,21 +588,11 @@ class Checker {
       const std::string base = "/mediaconf/profile/" + slot;
       const Value slotValue = Read(profiles, base, slot);
       if (!slotValue.present) continue;
-      const Value token = Read(profiles, base + "/token", slot);
-      CheckText(profiles, token, slot, "profile token");
-      CheckTokenLength(profiles, token, slot, "profile token");
-      if (!token.present || token.text.empty()) {
-        Report(Severity::kWarning, "missing-token", profiles, token, slot,
-               "the profile slot has no token: the Media1 handler skips it");
-        continue;
-      }
-      if (!tokens.emplace(token.text, slot).second) {
-        Report(Severity::kError, "duplicate-token", profiles, token, slot,
-               "the profile token " + Quoted(token.text) + " is also that of slot " +
-                   tokens[token.text] +
-                   ", which the library finds first: this profile is never "
-                   "resolved");
-      }
+      const Value token = CheckSlotToken(profiles, base, slot, "profile token",
+                                         "the profile slot has no token: the Media1 handler "
+                                         "skips it",
+                                         tokens);
+      if (!token.present || token.text.empty()) continue;
       const std::string name = "the Media1 profile " + Quoted(token.text);
       std::vector<Multicast> media;
 
@@ -885,19 +895,9 @@ class Checker {
       const std::string base = "/root/streamprofile/" + slot;
       const Value slotValue = Read(file, base, slot);
       if (!slotValue.present) continue;
-      const Value token = Read(file, base + "/token", slot);
-      CheckText(file, token, slot, "stream profile token");
-      CheckTokenLength(file, token, slot, "stream profile token");
-      if (!token.present || token.text.empty()) {
-        Report(Severity::kWarning, "missing-token", file, token, slot,
-               "the stream profile has no token: no Media2 URL names it");
-      } else if (!tokens.emplace(token.text, slot).second) {
-        Report(Severity::kError, "duplicate-token", file, token, slot,
-               "the stream profile token " + Quoted(token.text) + " is also that of slot " +
-                   tokens[token.text] +
-                   ", which the library finds first: this profile is never "
-                   "resolved");
-      }
+      const Value token =
+          CheckSlotToken(file, base, slot, "stream profile token",
+                         "the stream profile has no token: no Media2 URL names it", tokens);
       const std::string name = "the Media2 profile " + Quoted(token.text);
       std::vector<Multicast> media;
 
