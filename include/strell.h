@@ -57,17 +57,6 @@
 
 #include <stddef.h>
 
-/**
- * Marks the functions of this interface: default visibility, so they stay in
- * the dynamic symbol table of a library otherwise built with hidden
- * visibility. A host needs nothing from it.
- */
-#if defined(_WIN32)
-#define STRELL_API
-#else
-#define STRELL_API __attribute__((visibility("default")))
-#endif
-
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -160,7 +149,7 @@ typedef struct StrellHandleBlock* StrellHandle;
  *               Strell_Release() at the end. A null pointer is ignored.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_Init(StrellHandle* handle);
+int Strell_Init(StrellHandle* handle);
 
 /**
  * Destroys the context of *handle, with its handlers and their stores, and
@@ -173,7 +162,7 @@ STRELL_API int Strell_Init(StrellHandle* handle);
  *               is ignored.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_Release(StrellHandle* handle);
+int Strell_Release(StrellHandle* handle);
 
 /**
  * Empties every handler's store and reloads it from the configuration files
@@ -191,7 +180,7 @@ STRELL_API int Strell_Release(StrellHandle* handle);
  *         previous or its new configuration whole (those before the failure
  *         the new, the rest the previous); call it again.
  */
-STRELL_API int Strell_Parse(StrellHandle handle);
+int Strell_Parse(StrellHandle handle);
 
 /**
  * Resolves a stream URL into *info: the Media1 handler claims URLs containing
@@ -216,7 +205,7 @@ STRELL_API int Strell_Parse(StrellHandle handle);
  *         STRELL_ERR_NULL_RECORD (11) when info is null;
  *         STRELL_ERR_CONFIG_READ (4) if memory ran out.
  */
-STRELL_API int Strell_GetProfileInfoByStreamUrl(StrellHandle handle, const char* url,
+int Strell_GetProfileInfoByStreamUrl(StrellHandle handle, const char* url,
                                                 TProfileInfo* info);
 
 /**
@@ -233,7 +222,7 @@ STRELL_API int Strell_GetProfileInfoByStreamUrl(StrellHandle handle, const char*
  *                null is ignored.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_GetProfileListByVideoStream(StrellHandle handle, int channel, int stream,
+int Strell_GetProfileListByVideoStream(StrellHandle handle, int channel, int stream,
                                                   TProfileList* list);
 
 /**
@@ -252,7 +241,7 @@ STRELL_API int Strell_GetProfileListByVideoStream(StrellHandle handle, int chann
  *                null is ignored.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_GetProfileListByAudioStream(StrellHandle handle, int channel, int stream,
+int Strell_GetProfileListByAudioStream(StrellHandle handle, int channel, int stream,
                                                   TProfileList* list);
 
 /**
@@ -260,37 +249,37 @@ STRELL_API int Strell_GetProfileListByAudioStream(StrellHandle handle, int chann
  * lock.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_GetByKey(void);
+int Strell_GetByKey(void);
 /**
  * Placeholder kept for hosts linked against it: does nothing and takes no
  * lock.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_GetProperty(void);
+int Strell_GetProperty(void);
 /**
  * Placeholder kept for hosts linked against it: does nothing and takes no
  * lock.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_ConvertVideoConfigSourceToChannelStream(void);
+int Strell_ConvertVideoConfigSourceToChannelStream(void);
 /**
  * Placeholder kept for hosts linked against it: does nothing and takes no
  * lock.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_ConvertVideoConfigSourceToShmemkey(void);
+int Strell_ConvertVideoConfigSourceToShmemkey(void);
 /**
  * Placeholder kept for hosts linked against it: does nothing and takes no
  * lock.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_ConvertAudioConfigSourceToChannelStream(void);
+int Strell_ConvertAudioConfigSourceToChannelStream(void);
 /**
  * Placeholder kept for hosts linked against it: does nothing and takes no
  * lock.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_ConvertAudioConfigSourceToShmemkey(void);
+int Strell_ConvertAudioConfigSourceToShmemkey(void);
 
 /**
  * Converts a channel and stream from ONVIF numbering (from 1) to
@@ -303,7 +292,7 @@ STRELL_API int Strell_ConvertAudioConfigSourceToShmemkey(void);
  *            may be the same record as in.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_OnvifToConfig(const TChannelStream* in, TChannelStream* out);
+int Strell_OnvifToConfig(const TChannelStream* in, TChannelStream* out);
 
 /**
  * Converts a channel and stream from configuration numbering (from 0) to
@@ -316,7 +305,7 @@ STRELL_API int Strell_OnvifToConfig(const TChannelStream* in, TChannelStream* ou
  *            the same record as in.
  * @return STRELL_OK (0), always.
  */
-STRELL_API int Strell_ConfigToOnvif(const TChannelStream* in, TChannelStream* out);
+int Strell_ConfigToOnvif(const TChannelStream* in, TChannelStream* out);
 
 /**
  * Reads the text of the file at path into buffer, at most size - 1
@@ -333,7 +322,7 @@ STRELL_API int Strell_ConfigToOnvif(const TChannelStream* in, TChannelStream* ou
  *         the file can be neither created nor opened. (Not an EStrellErrno
  *         value.)
  */
-STRELL_API int ReadFile(const char* path, char* buffer, int size);
+int ReadFile(const char* path, char* buffer, int size);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -1,5 +1,7 @@
 #include "api/stream_url_hndl.h"
 
+#include "api/url_hndl_factory.h"
+
 CStreamUrlHndl::CStreamUrlHndl() { pthread_mutex_init(&mutex, nullptr); }
 
 CStreamUrlHndl::~CStreamUrlHndl() {

@@ -6,11 +6,10 @@
 
 #include <vector>
 
-#include "api/export.h"
 #include "handler/url_handler.h"
 
 // Owns the handler chain and the mutex that serialises every walk along it.
-class STRELL_EXPORT CStreamUrlHndl {
+class CStreamUrlHndl {
  public:
   CStreamUrlHndl();
   ~CStreamUrlHndl();
@@ -18,8 +17,8 @@ class STRELL_EXPORT CStreamUrlHndl {
   CStreamUrlHndl& operator=(const CStreamUrlHndl&) = delete;
 
   // Creates Media1, stream server and Media2 through the factory and links
-  // them in that order. Returns false, with no handler kept, if one of them
-  // could not be created.
+  // them in that order. Returns false when one of them could not be created;
+  // the handlers made before it stay in `handlers` and go with the context.
   bool buildChain();
 
   // Head of the chain, or null when the chain was never built.

@@ -4,16 +4,28 @@
 #define STRELL_HANDLER_RECORD_WRITER_H_
 
 #include <cstring>
+#include <string>
 
 #include "strell.h"
 
-// Writes `text` into a public text field: at most STRELL_TEXT_SIZE - 1
-// characters and always a NUL. Same result as snprintf(field, 256, "%s", text)
-// without the cost of the format machinery.
-inline void writeText(char (&field)[STRELL_TEXT_SIZE], const char* text) {
-  const size_t length = text != nullptr ? strnlen(text, STRELL_TEXT_SIZE - 1) : 0;
+// Writes the first `length` characters of `text` into a public text field,
+// at most STRELL_TEXT_SIZE - 1 of them, and always a NUL. Same result as
+// snprintf(field, 256, "%s", text) without the cost of the format machinery.
+inline void writeText(char (&field)[STRELL_TEXT_SIZE], const char* text, size_t length) {
+  if (length > STRELL_TEXT_SIZE - 1) length = STRELL_TEXT_SIZE - 1;
   if (length > 0) std::memcpy(field, text, length);
   field[length] = '\0';
+}
+
+// A NUL-terminated text; null writes the empty text.
+inline void writeText(char (&field)[STRELL_TEXT_SIZE], const char* text) {
+  writeText(field, text, text != nullptr ? strnlen(text, STRELL_TEXT_SIZE - 1) : 0);
+}
+
+// A stored text, whose length is known. Stored texts come from C strings
+// and hold no NUL.
+inline void writeText(char (&field)[STRELL_TEXT_SIZE], const std::string& text) {
+  writeText(field, text.data(), text.size());
 }
 
 // Appends `key` as profileKeys[profileCount], then counts it. A list that is

@@ -7,10 +7,9 @@
 #ifndef STRELL_HANDLER_URL_HANDLER_H_
 #define STRELL_HANDLER_URL_HANDLER_H_
 
-#include "api/export.h"
 #include "strell.h"
 
-class STRELL_EXPORT IUrlHandler {
+class IUrlHandler {
  public:
   explicit IUrlHandler(int handlerId) : id(handlerId) {}
   IUrlHandler(const IUrlHandler&) = delete;
@@ -48,17 +47,8 @@ class STRELL_EXPORT IUrlHandler {
   }
 };
 
-// Creates handlers by name. Has no state; made on the stack where it is used.
-class STRELL_EXPORT CUrlHndlFactory {
- public:
-  CUrlHndlFactory() = default;
-  // Returns a new handler for "streamserver", "media1" or "media2" (exact,
-  // case-sensitive), owned by the caller; null for any other name.
-  IUrlHandler* FactoryNew(const char* name);
-};
-
-// 1 when `a` and `b` are the same text (same length, same bytes), else 0.
-// Two empty texts are equal. Null is treated as the empty text.
-STRELL_EXPORT int stringCompareEqual(const char* a, const char* b);
+// 1 when `a` and `b` are the same text (same length, same bytes: sameText),
+// else 0. Two empty texts are equal. Null is treated as the empty text.
+int stringCompareEqual(const char* a, const char* b);
 
 #endif  // STRELL_HANDLER_URL_HANDLER_H_

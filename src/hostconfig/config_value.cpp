@@ -1,8 +1,8 @@
 #include "hostconfig/config_value.h"
 
-#include <climits>
 #include <cstring>
 
+#include "base/text.h"
 #include "hostconfig/host_readers.h"
 
 EStrellErrno readHostTextInto(const char* file, const char* keyPath,
@@ -15,31 +15,6 @@ EStrellErrno readHostTextInto(const char* file, const char* keyPath,
   // Terminated even when a host filled the whole buffer.
   value[kHostValueSize - 1] = '\0';
   return STRELL_OK;
-}
-
-namespace {
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-}  // namespace
-
-int parseDecimal(const char* text) {
-  if (text == nullptr) return 0;
-  while (isBlank(*text)) ++text;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  long long magnitude = 0;
-  const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    magnitude = magnitude * 10 + (*text - '0');
-    if (magnitude >= limit) {
-      magnitude = limit;  // saturate; later digits cannot bring it back
-      break;
-    }
-  }
-  return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
 EStrellErrno readHostText(const char* file, const char* keyPath, std::string& value) {

@@ -33,7 +33,8 @@ extern "C" int ReadFile(const char* path, char* buffer, int size) {
       const size_t room = capacity - used;
       if (room <= 1) continue;
       const int written = snprintf(buffer + used, room, "%s", line);
-      if (written > 0) used += static_cast<size_t>(written) < room ? static_cast<size_t>(written) : room - 1;
+      if (written > 0)
+        used += static_cast<size_t>(written) < room ? static_cast<size_t>(written) : room - 1;
     }
   }
   fclose(file);

@@ -1,13 +1,15 @@
-// Media1 configuration: the field table, its readers and the loading of the
-// four stores. Resolution lives in media_one_resolution.cpp.
+// Media1 store: the field table, its readers, the loading of the four stores
+// and their dumps. Resolution and the profile lists live in
+// media_one_resolution.cpp.
 #include "media1/url_media_one.h"
 
 #include <cstdio>
 #include <utility>
 
+#include "base/field_table.h"
+#include "base/key_path.h"
 #include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
-#include "hostconfig/key_path.h"
 
 const char* ONVIF_MEDIA_PROFILE_XML = "/etc/conf.d/config_onvif/config_onvif_media_profile.xml";
 const char* ONVIF_MEDIA_ONE_VIDEOENCODER_XML =
@@ -50,44 +52,36 @@ constexpr char kMetadataToken[] = "metadata1";
 
 constexpr char kDumpRule[] = "--------------------------------------------";
 
-// The key path of `field` (first row with that id), or null.
-const char* keyOf(EFieldProperty field) {
-  for (const COnvifMediaOneConfigItem& row : onvifMediaOneConfigMap) {
-    if (row.id == field) return row.key;
-  }
-  return nullptr;
-}
-
 // Builds the key path of `field` into `key`: with `index` put into its "%d"
 // when `indexed`, as it stands otherwise. False when the table lacks `field`.
 bool buildKey(EFieldProperty field, bool indexed, int index, char (&key)[kKeyPathSize]) {
-  const char* pattern = keyOf(field);
-  if (pattern == nullptr) return false;
+  const COnvifMediaOneConfigItem* row = findRow(onvifMediaOneConfigMap, field);
+  if (row == nullptr) return false;
   if (indexed) {
-    buildIndexedKeyPath(key, pattern, index);
+    buildIndexedKeyPath(key, row->key, index);
   } else {
-    KeyPathBuilder(key).text(pattern);
+    KeyPathBuilder(key).text(row->key);
   }
   return true;
 }
 
 // Which of a file's two address keys its type text selects.
-enum class AddressKind { kNone, kIpv4, kIpv6 };
+enum class AddressKind { NONE, IPV4, IPV6 };
 
 // The encoder files hold "IPv4" and "IPv6", exactly.
 AddressKind encoderAddressKind(const std::string& type) {
-  if (type == "IPv4") return AddressKind::kIpv4;
-  if (type == "IPv6") return AddressKind::kIpv6;
-  return AddressKind::kNone;
+  if (type == "IPv4") return AddressKind::IPV4;
+  if (type == "IPv6") return AddressKind::IPV6;
+  return AddressKind::NONE;
 }
 
 // The metadata file's type is written "ipv4"/"ipv6" by some firmware and
 // "IPv4"/"IPv6" (as in the encoder files) by others; both forms are in the
 // field, so both count. Any other text selects no address.
 AddressKind metadataAddressKind(const std::string& type) {
-  if (type == "ipv4" || type == "IPv4") return AddressKind::kIpv4;
-  if (type == "ipv6" || type == "IPv6") return AddressKind::kIpv6;
-  return AddressKind::kNone;
+  if (type == "ipv4" || type == "IPv4") return AddressKind::IPV4;
+  if (type == "ipv6" || type == "IPv6") return AddressKind::IPV6;
+  return AddressKind::NONE;
 }
 
 // The fields of one encoder file, so video and audio share one loader.
@@ -111,13 +105,13 @@ void loadEncoderSlot(const char* file, int index, const EncoderFields& fields,
   readCtxFromXmlString(file, index, fields.token, record.token);
   readCtxFromXmlString(file, index, fields.type, type);
   switch (encoderAddressKind(type)) {
-    case AddressKind::kIpv4:
+    case AddressKind::IPV4:
       readCtxFromXmlString(file, index, fields.ipv4, record.address);
       break;
-    case AddressKind::kIpv6:
+    case AddressKind::IPV6:
       readCtxFromXmlString(file, index, fields.ipv6, record.address);
       break;
-    case AddressKind::kNone:
+    case AddressKind::NONE:
       break;
   }
   readCtxFromXmlInt(file, index, fields.ttl, record.ttl);
@@ -230,13 +224,13 @@ EStrellErrno CUrlMediaOne::parseMetadataEncoderXmltoList() {
   std::string type;
   readCtxFromXmlString(file, FIELD_METADATA_ADDRESS_TYPE, type);
   switch (metadataAddressKind(type)) {
-    case AddressKind::kIpv4:
+    case AddressKind::IPV4:
       readCtxFromXmlString(file, FIELD_METADATA_IPV4, record.address);
       break;
-    case AddressKind::kIpv6:
+    case AddressKind::IPV6:
       readCtxFromXmlString(file, FIELD_METADATA_IPV6, record.address);
       break;
-    case AddressKind::kNone:
+    case AddressKind::NONE:
       break;
   }
   readCtxFromXmlInt(file, FIELD_METADATA_TTL, record.ttl);

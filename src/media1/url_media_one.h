@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "api/export.h"
 #include "handler/url_handler.h"
 
 // The configuration values the handler knows, by id. A fixed underlying type
@@ -53,7 +52,7 @@ constexpr int kOnvifMediaOneFieldCount = 22;
 
 // One row of the field table: a field id and its key path. Indexed key paths
 // hold one "%d" for the slot index.
-struct STRELL_EXPORT COnvifMediaOneConfigItem {
+struct COnvifMediaOneConfigItem {
   int id;
   char key[256];
 };
@@ -61,20 +60,20 @@ struct STRELL_EXPORT COnvifMediaOneConfigItem {
 // The key path of every field. Lookup is by id (first matching row), so the
 // row order, which differs from the id order in the multicast rows, never
 // changes a result.
-STRELL_EXPORT extern const COnvifMediaOneConfigItem
+extern const COnvifMediaOneConfigItem
     onvifMediaOneConfigMap[kOnvifMediaOneFieldCount];
 
 // The four configuration files and the URL marker. Plain pointers, read at
 // each use, so firmware can point them elsewhere before Strell_Parse.
-STRELL_EXPORT extern const char* ONVIF_MEDIA_PROFILE_XML;
-STRELL_EXPORT extern const char* ONVIF_MEDIA_ONE_VIDEOENCODER_XML;
-STRELL_EXPORT extern const char* ONVIF_MEDIA_ONE_AUDIOENCODER_XML;
-STRELL_EXPORT extern const char* ONVIF_MEDIA_ONE_METADATA_XML;
-STRELL_EXPORT extern const char* ONVIF_MEDIA_ONE_TOKEN;
+extern const char* ONVIF_MEDIA_PROFILE_XML;
+extern const char* ONVIF_MEDIA_ONE_VIDEOENCODER_XML;
+extern const char* ONVIF_MEDIA_ONE_AUDIOENCODER_XML;
+extern const char* ONVIF_MEDIA_ONE_METADATA_XML;
+extern const char* ONVIF_MEDIA_ONE_TOKEN;
 
 // One Media1 profile slot. An empty source token means the profile does not
 // carry that medium.
-struct STRELL_EXPORT CMediaOneProfile {
+struct CMediaOneProfile {
   std::string profileToken;
   int profileKey = 0;  // 222 + slot index
   std::string videoSouceToken;
@@ -84,7 +83,7 @@ struct STRELL_EXPORT CMediaOneProfile {
 
 // One video or audio encoder configuration, or the metadata configuration.
 // `port` and `ttl` stay 0 when their keys cannot be read.
-struct STRELL_EXPORT COnvifMediaOneEncodeInfo {
+struct COnvifMediaOneEncodeInfo {
   std::string token;
   std::string address;
   int port = 0;
@@ -95,22 +94,22 @@ struct STRELL_EXPORT COnvifMediaOneEncodeInfo {
 // reader fails or `field` has no row in onvifMediaOneConfigMap; `value` is
 // then left as it was. The indexed forms put `index` into the key path's
 // "%d"; the others use the key path as it stands.
-STRELL_EXPORT EStrellErrno readCtxFromXmlString(const char* file, int index, EFieldProperty field,
+EStrellErrno readCtxFromXmlString(const char* file, int index, EFieldProperty field,
                                                 std::string& value);
-STRELL_EXPORT EStrellErrno readCtxFromXmlString(const char* file, EFieldProperty field,
+EStrellErrno readCtxFromXmlString(const char* file, EFieldProperty field,
                                                 std::string& value);
-STRELL_EXPORT EStrellErrno readCtxFromXmlInt(const char* file, int index, EFieldProperty field,
+EStrellErrno readCtxFromXmlInt(const char* file, int index, EFieldProperty field,
                                              int& value);
-STRELL_EXPORT EStrellErrno readCtxFromXmlInt(const char* file, EFieldProperty field, int& value);
+EStrellErrno readCtxFromXmlInt(const char* file, EFieldProperty field, int& value);
 
 // The profile name of a Media1 URL: a pointer into `url` just after the first
 // ONVIF_MEDIA_ONE_TOKEN, taken to the end of the URL. Null when the marker is
 // absent or nothing follows it.
-STRELL_EXPORT const char* getMediaOneToken(const char* url);
+const char* getMediaOneToken(const char* url);
 
 // Copies a configuration's multicast address (at most 255 characters) and
 // port into `config`; nothing else of `config` changes.
-STRELL_EXPORT void fillMulticast(COnvifMediaOneEncodeInfo& info, TMediaEncodeConfig& config);
+void fillMulticast(COnvifMediaOneEncodeInfo& info, TMediaEncodeConfig& config);
 
 // The token rule in ONVIF numbering. Returns -1, changing nothing and
 // printing nothing, when `token` has no underscore. Otherwise sets `channel`
@@ -118,15 +117,15 @@ STRELL_EXPORT void fillMulticast(COnvifMediaOneEncodeInfo& info, TMediaEncodeCon
 // else 0; 0 when the underscore comes first) and `stream` from the number
 // after it (atoi conventions), prints
 // "token = %s channel = %d, stream = %d\n" and returns 0.
-STRELL_EXPORT int parseOnvifTokenToExtractChannelStream(const char* token, int& channel,
+int parseOnvifTokenToExtractChannelStream(const char* token, int& channel,
                                                         int& stream);
 
 // The token rule from ONVIF channel 0 and stream 0, converted to the
 // configuration numbering: a token without an underscore gives -1 and -1.
-STRELL_EXPORT void getvideoChannelAndStreamByOnvifSource(const std::string& token, int& channel,
+void getvideoChannelAndStreamByOnvifSource(const std::string& token, int& channel,
                                                          int& stream);
 
-class STRELL_EXPORT CUrlMediaOne : public IUrlHandler {
+class CUrlMediaOne : public IUrlHandler {
  public:
   CUrlMediaOne() : IUrlHandler(222) {}
   ~CUrlMediaOne() override;

@@ -13,27 +13,26 @@
 #include <string>
 #include <vector>
 
-#include "api/export.h"
 #include "handler/url_handler.h"
 #include "strell.h"
 
 // The values the handler reads; each names a row of MediaTwoconfigMap.
 enum EStreamProfileField : int {
-  kStreamProfileName = 0,  // in the table, but no operation reads it
-  kStreamProfileToken = 1,
-  kStreamProfileVideoEnable = 2,
-  kStreamProfileVideoSource = 3,
-  kStreamProfileAudioEnable = 4,
-  kStreamProfileAudioSource = 5,
-  kStreamProfileMetadataEnable = 6,
-  kStreamProfileMetadataSource = 7,
-  kStreamProfileMulticastPort = 8,     // per-medium files
-  kStreamProfileMulticastAddress = 9,  // per-medium files
-  kStreamProfileMulticastTtl = 10,     // per-medium files
+  MEDIA2_FIELD_PROFILENAME = 0,  // in the table, but no operation reads it
+  MEDIA2_FIELD_TOKEN = 1,
+  MEDIA2_FIELD_VIDEO_ENABLE = 2,
+  MEDIA2_FIELD_VIDEO_SOURCE = 3,
+  MEDIA2_FIELD_AUDIO_ENABLE = 4,
+  MEDIA2_FIELD_AUDIO_SOURCE = 5,
+  MEDIA2_FIELD_METADATA_ENABLE = 6,
+  MEDIA2_FIELD_METADATA_SOURCE = 7,
+  MEDIA2_FIELD_MULTICAST_PORT = 8,     // per-medium files
+  MEDIA2_FIELD_MULTICAST_ADDRESS = 9,  // per-medium files
+  MEDIA2_FIELD_MULTICAST_TTL = 10,     // per-medium files
 };
 
 // One row of MediaTwoconfigMap: a field and the last part of its key path.
-struct STRELL_EXPORT CMediaTwoConfigRow {
+struct CMediaTwoConfigRow {
   int id;  // an EStreamProfileField value
   char name[STRELL_TEXT_SIZE];
 };
@@ -43,20 +42,20 @@ constexpr int kStreamProfileSlots = 10;
 
 // The key names, looked up by id at every read (the first row whose id equals
 // the field gives the name).
-STRELL_EXPORT extern const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows];
+extern const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows];
 
 // The marker of a Media2 URL, "media2/stream.sdp?profile=". Read at every
 // call of checkIsMedia2, so a host may point it at another text.
-STRELL_EXPORT extern const char* MEDIA2_STREAMSDP_TOKEN;
+extern const char* MEDIA2_STREAMSDP_TOKEN;
 
 // One medium of a stream profile.
-struct STRELL_EXPORT CMediaEncodeConfig {
+struct CMediaEncodeConfig {
   std::string source;  // "c<channel>s<stream>" for video; empty when not read
   int enable = 0;      // nonzero: the profile carries the medium
 };
 
 // One stream-profile slot.
-struct STRELL_EXPORT CStreamProfile {
+struct CStreamProfile {
   std::string profileToken;  // empty when the slot has none
   int profileKey = 0;        // 333 + slot index
   CMediaEncodeConfig videoEncodeConfig;
@@ -72,16 +71,14 @@ using MediaTwoKeyBuilder = void (*)(char* buffer, int size, int channel, int str
 // Stream-profile readers: one field of slot `index` of
 // /etc/conf.d/config_streamprofile.xml, key "/root/streamprofile/i<index>/<name>".
 // Return 0, or 4 with `value` unchanged when the host does not deliver it.
-STRELL_EXPORT EStrellErrno readCtxFromXmlInt(int index, EStreamProfileField field, int& value);
-STRELL_EXPORT EStrellErrno readCtxFromXmlString(int index, EStreamProfileField field,
-                                                std::string& value);
+EStrellErrno readCtxFromXmlInt(int index, EStreamProfileField field, int& value);
+EStrellErrno readCtxFromXmlString(int index, EStreamProfileField field, std::string& value);
 
 // Generic per-medium reader: reads `field` of `channel` and `stream` from
 // `file` under the key path `keyBuilder` writes. Returns 0, or 4 with `value`
 // unchanged.
-STRELL_EXPORT EStrellErrno readCtxFromXmlString(const char* file, MediaTwoKeyBuilder keyBuilder,
-                                                int channel, int stream, EStreamProfileField field,
-                                                std::string& value);
+EStrellErrno readCtxFromXmlString(const char* file, MediaTwoKeyBuilder keyBuilder, int channel,
+                                  int stream, EStreamProfileField field, std::string& value);
 
 // The three key builders: "/root/<medium>/c<channel>/s<stream>/multicast/<name>"
 // with the medium words "videoin", "audioin" and "metadata". Internal to the
@@ -97,36 +94,35 @@ void makeMetadatainfieldPath(char* buffer, int size, int channel, int stream,
 // /etc/conf.d/config_videoin_c<channel>.xml, /etc/conf.d/config_audioin.xml
 // (one file for every channel) or /etc/conf.d/config_metadata_c<channel>.xml.
 // Return the generic reader's code.
-STRELL_EXPORT EStrellErrno getVideoinfield(int channel, int stream, EStreamProfileField field,
-                                           std::string& value);
-STRELL_EXPORT EStrellErrno getAudioinfield(int channel, int stream, EStreamProfileField field,
-                                           std::string& value);
-STRELL_EXPORT EStrellErrno getMetadatainfield(int channel, int stream, EStreamProfileField field,
-                                              std::string& value);
+EStrellErrno getVideoinfield(int channel, int stream, EStreamProfileField field,
+                             std::string& value);
+EStrellErrno getAudioinfield(int channel, int stream, EStreamProfileField field,
+                             std::string& value);
+EStrellErrno getMetadatainfield(int channel, int stream, EStreamProfileField field,
+                                std::string& value);
 
 // Returns a pointer into `url` to the profile token (everything after the
 // first marker), or null when the URL has no marker or ends with it.
-STRELL_EXPORT const char* checkIsMedia2(const char* url);
+const char* checkIsMedia2(const char* url);
 
 // Parses a video source with the rules of sscanf "c%ds%d": a literal c, a
 // decimal number (leading blanks and a sign allowed), a literal s, a number;
 // anything after the second number is ignored. Returns 0 when both numbers
 // were converted, otherwise 9; a number converted before the scan stopped is
 // stored all the same. Numbers beyond the range of int saturate.
-STRELL_EXPORT EStrellErrno extractChannelStreamFromStreamProfile(const char* source, int& channel,
-                                                                 int& stream);
+EStrellErrno extractChannelStreamFromStreamProfile(const char* source, int& channel, int& stream);
 
 // Fill `port`, `ipAddress` and `ttl` of one medium from its file, read now. A
 // value the host does not deliver reads as 0 or the empty text. `mediaTask`,
 // `channel` and `stream` are left alone. Always return 0.
-STRELL_EXPORT EStrellErrno fillVideoEncodeByChannelAndStreeam(int channel, int stream,
-                                                              TMediaEncodeConfig& config);
-STRELL_EXPORT EStrellErrno fillAudioEncodeByChannelAndStreeam(int channel, int stream,
-                                                              TMediaEncodeConfig& config);
-STRELL_EXPORT EStrellErrno fillMetadataEncodeByChannelAndStreeam(int channel, int stream,
-                                                                 TMediaEncodeConfig& config);
+EStrellErrno fillVideoEncodeByChannelAndStreeam(int channel, int stream,
+                                                TMediaEncodeConfig& config);
+EStrellErrno fillAudioEncodeByChannelAndStreeam(int channel, int stream,
+                                                TMediaEncodeConfig& config);
+EStrellErrno fillMetadataEncodeByChannelAndStreeam(int channel, int stream,
+                                                   TMediaEncodeConfig& config);
 
-class STRELL_EXPORT CUrlMediaTwo : public IUrlHandler {
+class CUrlMediaTwo : public IUrlHandler {
  public:
   CUrlMediaTwo() : IUrlHandler(333) {}
   ~CUrlMediaTwo() override;

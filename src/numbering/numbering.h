@@ -10,8 +10,6 @@
 #ifndef STRELL_NUMBERING_NUMBERING_H_
 #define STRELL_NUMBERING_NUMBERING_H_
 
-#include "api/export.h"
-
 // n + delta with two's-complement wrap-around: defined for every input.
 inline int shiftNumber(int n, int delta) {
   return static_cast<int>(static_cast<unsigned>(n) + static_cast<unsigned>(delta));
@@ -24,7 +22,7 @@ enum mediaIndexType : int {
   MEDIA_INDEX_CONFIG = 2,  // any value other than 0 and 1 selects this scheme
 };
 
-class STRELL_EXPORT IconvertBase {
+class IconvertBase {
  public:
   virtual ~IconvertBase();
   virtual int convertChannelToStandard(int channel) = 0;
@@ -33,7 +31,7 @@ class STRELL_EXPORT IconvertBase {
   virtual int convertStreamFromStandard(int stream) = 0;
 };
 
-class STRELL_EXPORT CEncoderCmd : public IconvertBase {
+class CEncoderCmd final : public IconvertBase {
  public:
   ~CEncoderCmd() override;
   int convertChannelToStandard(int channel) override { return channel; }
@@ -42,7 +40,7 @@ class STRELL_EXPORT CEncoderCmd : public IconvertBase {
   int convertStreamFromStandard(int stream) override { return shiftNumber(stream, 1); }
 };
 
-class STRELL_EXPORT COnvif : public IconvertBase {
+class COnvif final : public IconvertBase {
  public:
   ~COnvif() override;
   int convertChannelToStandard(int channel) override { return shiftNumber(channel, -1); }
@@ -51,7 +49,7 @@ class STRELL_EXPORT COnvif : public IconvertBase {
   int convertStreamFromStandard(int stream) override { return shiftNumber(stream, 1); }
 };
 
-class STRELL_EXPORT CConfig : public IconvertBase {
+class CConfig final : public IconvertBase {
  public:
   ~CConfig() override;
   int convertChannelToStandard(int channel) override { return channel; }
@@ -61,12 +59,12 @@ class STRELL_EXPORT CConfig : public IconvertBase {
 };
 
 // The three stateless converters, alive from library load to unload.
-STRELL_EXPORT extern CEncoderCmd gEncoder;
-STRELL_EXPORT extern CConfig gConfiger;
-STRELL_EXPORT extern COnvif gOnvif;
+extern CEncoderCmd gEncoder;
+extern CConfig gConfiger;
+extern COnvif gOnvif;
 
 // Converts a channel (or stream) number from scheme `from` to scheme `to`.
-STRELL_EXPORT int convertChannel(mediaIndexType from, mediaIndexType to, int channel);
-STRELL_EXPORT int convertStream(mediaIndexType from, mediaIndexType to, int stream);
+int convertChannel(mediaIndexType from, mediaIndexType to, int channel);
+int convertStream(mediaIndexType from, mediaIndexType to, int stream);
 
 #endif  // STRELL_NUMBERING_NUMBERING_H_

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/text.h"
 #include "handler/record_writer.h"
 #include "numbering/capability.h"
 #include "streamserver/url_streamserver.h"
@@ -22,7 +23,7 @@ void fillMedium(const CMediaInfo& from, int ttl, TMediaEncodeConfig& to) {
   }
   to.mediaTask = 1;
   convert(from.mediaTask, to.channel, to.stream);
-  writeText(to.ipAddress, from.ipAddress.c_str());
+  writeText(to.ipAddress, from.ipAddress);
   to.port = from.port;
   to.ttl = ttl;
 }
@@ -30,7 +31,7 @@ void fillMedium(const CMediaInfo& from, int ttl, TMediaEncodeConfig& to) {
 }  // namespace
 
 void fillMediaOneToStreamProfileInfo(CZellProfile* profile, TProfileInfo* info) {
-  writeText(info->profileName, profile->accessname.c_str());
+  writeText(info->profileName, profile->accessname);
   fillMedium<convertVideoTrackToChannelStream>(profile->videoInfo, profile->ttl, info->videoInfo);
   fillMedium<convertAudioTrackToChannelStream>(profile->audioInfo, profile->ttl, info->audioInfo);
   fillMedium<convertMetadataTrackToChannelStream>(profile->metadataInfo, profile->ttl,
@@ -39,12 +40,12 @@ void fillMediaOneToStreamProfileInfo(CZellProfile* profile, TProfileInfo* info) 
 
 EStrellErrno CUrlStreamserver::HandleUrl(const char* url, TProfileInfo* info) {
   if (info == nullptr) return STRELL_ERR_NULL_RECORD;
-  // Equal texts have equal lengths: measuring the URL once passes over every
-  // name of another length without a text comparison.
-  const size_t urlLength = url != nullptr ? std::strlen(url) : 0;
+  // The URL is measured once; a name of another length is passed over
+  // without looking at its text.
+  if (url == nullptr) url = "";
+  const size_t urlLength = std::strlen(url);
   for (CZellProfile& profile : profiles) {
-    if (profile.accessname.size() == urlLength &&
-        stringCompareEqual(profile.accessname.c_str(), url)) {
+    if (sameText(profile.accessname, url, urlLength)) {
       info->profileKey = profile.profileKey;
       fillMediaOneToStreamProfileInfo(&profile, info);
       return STRELL_OK;

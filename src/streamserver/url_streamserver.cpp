@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/field_table.h"
+#include "base/key_path.h"
 #include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
-#include "hostconfig/key_path.h"
 
 const CZellConfigRow configMap[kZellConfigRows] = {
     {ZELL_FIELD_ALWAYSMULTICAST, "alwaysmulticast"},
@@ -35,17 +36,10 @@ constexpr int kStreamserverSlots = 4;  // s0 to s3; later slots are never read
 // names it. A path longer than the buffer is cut (no key of the table comes
 // near it).
 bool buildKeyPath(int slot, eField field, char (&keyPath)[kKeyPathSize]) {
-  for (const CZellConfigRow& row : configMap) {
-    if (row.id == field) {
-      KeyPathBuilder(keyPath)
-          .literal("/root/network/rtsp/s")
-          .number(slot)
-          .literal("/")
-          .text(row.name);
-      return true;
-    }
-  }
-  return false;
+  const CZellConfigRow* row = findRow(configMap, field);
+  if (row == nullptr) return false;
+  KeyPathBuilder(keyPath).literal("/root/network/rtsp/s").number(slot).literal("/").text(row->name);
+  return true;
 }
 
 // The three media share one shape: track, address and port in consecutive

@@ -11,21 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "api/export.h"
 #include "handler/url_handler.h"
 #include "strell.h"
 
 // One medium of an access-name slot. `mediaTask` is the track number; a
 // negative track means the slot does not carry the medium. A track that could
 // not be read therefore keeps -1: the medium is not carried.
-struct STRELL_EXPORT CMediaInfo {
+struct CMediaInfo {
   int port = 0;
   std::string ipAddress;
   int mediaTask = -1;
 };
 
 // One access-name slot. Fields that cannot be read keep these start values.
-struct STRELL_EXPORT CZellProfile {
+struct CZellProfile {
   std::string accessname;
   int profileKey = 0;       // 111 + slot index
   int alwaysmulticast = 0;  // loaded, never consulted
@@ -54,27 +53,27 @@ enum eField : int {
 };
 
 // One row of configMap: a field and its key below the slot element.
-struct STRELL_EXPORT CZellConfigRow {
+struct CZellConfigRow {
   int id;
   char name[256];
 };
 
 constexpr int kZellConfigRows = 13;
 // The key of a field is the name of the first row whose id equals it.
-STRELL_EXPORT extern const CZellConfigRow configMap[kZellConfigRows];
+extern const CZellConfigRow configMap[kZellConfigRows];
 
 // Read one value of slot `slot` from /etc/conf.d/config_streamserver.xml at
 // /root/network/rtsp/s<slot>/<key of field>. 0, or 4 when the host cannot
 // deliver it (or the field has no row); `value` is then unchanged.
-STRELL_EXPORT EStrellErrno readCtxFromXmlInt(int slot, eField field, int& value);
-STRELL_EXPORT EStrellErrno readCtxFromXmlString(int slot, eField field, std::string& value);
+EStrellErrno readCtxFromXmlInt(int slot, eField field, int& value);
+EStrellErrno readCtxFromXmlString(int slot, eField field, std::string& value);
 
 // Fills everything of `info` but profileKey from one slot: the name, then per
 // medium either mediaTask 0 (not carried, nothing else written) or mediaTask
 // 1 with channel, stream, address, port and the slot's ttl.
-STRELL_EXPORT void fillMediaOneToStreamProfileInfo(CZellProfile* profile, TProfileInfo* info);
+void fillMediaOneToStreamProfileInfo(CZellProfile* profile, TProfileInfo* info);
 
-class STRELL_EXPORT CUrlStreamserver : public IUrlHandler {
+class CUrlStreamserver : public IUrlHandler {
  public:
   CUrlStreamserver() : IUrlHandler(111) {}
   ~CUrlStreamserver() override;

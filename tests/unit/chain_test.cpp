@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "api/stream_url_hndl.h"
+#include "api/url_hndl_factory.h"
 #include "unit/camera_fixture.h"
 
 namespace strell_test {

@@ -4,6 +4,7 @@
 #include <climits>
 #include <string>
 
+#include "base/text.h"
 #include "handler/record_writer.h"
 #include "unit/test_support.h"
 

@@ -1,6 +1,6 @@
 // Key paths and file names built without snprintf must be byte for byte what
 // snprintf into a 256-byte buffer gives, cuts included.
-#include "hostconfig/key_path.h"
+#include "base/key_path.h"
 
 #include <climits>
 #include <cstdio>

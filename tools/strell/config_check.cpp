@@ -1,4 +1,4 @@
-#include "config_check.h"
+#include "strell/config_check.h"
 
 #include <arpa/inet.h>
 #include <sys/stat.h>
@@ -15,7 +15,8 @@
 #include <set>
 #include <utility>
 
-#include "cli_common.h"
+#include "base/text.h"
+#include "strell/cli_common.h"
 
 namespace strell_cli {
 
@@ -49,7 +50,7 @@ constexpr int kStreamprofileSlots = 10;
 bool MetadataTypeIsIpv4(const std::string& type) { return type == "ipv4" || type == "IPv4"; }
 bool MetadataTypeIsIpv6(const std::string& type) { return type == "ipv6" || type == "IPv6"; }
 
-bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsBlank(char c) { return isBlank(c); }
 
 std::string Slot(char letter, int index) { return letter + std::to_string(index); }
 
@@ -141,21 +142,17 @@ struct Number {
   bool trailing = false;  // non-blank text after the number
 };
 
+// The library's own decimal scan, so a finding says exactly what it reads.
 Number ParseNumber(const std::string& text) {
   Number number;
-  size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-    number.digits = true;
-    number.value = std::min<long long>(number.value * 10 + (text[i] - '0'), 1LL + INT_MAX);
-    ++i;
+  int value = 0;
+  const char* end = scanDecimal(text.c_str(), value);
+  number.digits = end != nullptr;
+  number.value = value;
+  if (end != nullptr) {
+    while (isBlank(*end)) ++end;
+    number.trailing = *end != '\0';
   }
-  if (negative) number.value = -number.value;
-  number.value = std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, number.value));
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  number.trailing = i < text.size();
   return number;
 }
 

@@ -7,13 +7,14 @@
 // snprintf(buffer, 256, ...) gives for the same "%s" and "%d" conversions
 // (at most 255 characters, always NUL-terminated, a longer path cut at the
 // end), for a tenth of snprintf's instructions.
-#ifndef STRELL_HOSTCONFIG_KEY_PATH_H_
-#define STRELL_HOSTCONFIG_KEY_PATH_H_
+#ifndef STRELL_BASE_KEY_PATH_H_
+#define STRELL_BASE_KEY_PATH_H_
 
 #include <cstddef>
 #include <cstring>
 
-#include "hostconfig/config_value.h"
+// Size of every buffer a file name or key path is formatted into.
+constexpr int kKeyPathSize = 256;
 
 class KeyPathBuilder {
  public:
@@ -109,4 +110,4 @@ inline void buildIndexedKeyPath(char (&key)[kKeyPathSize], const char* pattern, 
   path.text(pattern, static_cast<size_t>(conversion - pattern)).number(index).text(conversion + 2);
 }
 
-#endif  // STRELL_HOSTCONFIG_KEY_PATH_H_
+#endif  // STRELL_BASE_KEY_PATH_H_

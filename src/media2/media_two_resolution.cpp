@@ -1,47 +1,25 @@
-// The Media2 field table and the readers over it: stream-profile slots, and
-// the multicast values of the per-medium files.
+// Media2 resolution and profile lists: the request path. A resolution
+// matches the token against the stored profiles and reads each carried
+// medium's multicast port, address and TTL from the per-medium files at that
+// moment, into stack buffers: nothing here allocates.
 #include <cstdio>
 #include <cstring>
 
+#include "base/field_table.h"
+#include "base/key_path.h"
+#include "base/text.h"
 #include "handler/record_writer.h"
 #include "hostconfig/config_value.h"
-#include "hostconfig/key_path.h"
 #include "media2/url_media_two.h"
 
-const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows] = {
-    {kStreamProfileName, "profilename"},
-    {kStreamProfileToken, "token"},
-    {kStreamProfileVideoEnable, "videoconfiguration/enable"},
-    {kStreamProfileVideoSource, "videoconfiguration/source"},
-    {kStreamProfileAudioEnable, "audioconfiguration/enable"},
-    {kStreamProfileAudioSource, "audioconfiguration/source"},
-    {kStreamProfileMetadataEnable, "metadataconfiguration/enable"},
-    {kStreamProfileMetadataSource, "metadataconfiguration/source"},
-    {kStreamProfileMulticastPort, "port"},
-    {kStreamProfileMulticastAddress, "ipaddress"},
-    {kStreamProfileMulticastTtl, "ttl"},
-};
+const char* MEDIA2_STREAMSDP_TOKEN = "media2/stream.sdp?profile=";
 
 namespace {
 
-constexpr const char* kStreamProfileFile = "/etc/conf.d/config_streamprofile.xml";
-
-// A field outside the table has no name; its key path then ends in "/" and
-// simply names nothing in the file.
+// The name of a field of MediaTwoconfigMap; "" for a field without a row.
 const char* fieldName(EStreamProfileField field) {
-  for (const CMediaTwoConfigRow& row : MediaTwoconfigMap) {
-    if (row.id == field) return row.name;
-  }
-  return "";
-}
-
-// "/root/streamprofile/i%d/%s" with the slot index and the field's name.
-void makeStreamProfilePath(char (&key)[kKeyPathSize], int index, EStreamProfileField field) {
-  KeyPathBuilder(key)
-      .literal("/root/streamprofile/i")
-      .number(index)
-      .literal("/")
-      .text(fieldName(field));
+  const CMediaTwoConfigRow* row = findRow(MediaTwoconfigMap, field);
+  return row != nullptr ? row->name : "";
 }
 
 void makeMulticastPath(char* buffer, int size, const char* medium, int channel, int stream,
@@ -93,9 +71,9 @@ struct FieldName {
   const char* text;
   size_t length;
 };
-const FieldName kPortName(kStreamProfileMulticastPort);
-const FieldName kAddressName(kStreamProfileMulticastAddress);
-const FieldName kTtlName(kStreamProfileMulticastTtl);
+const FieldName kPortName(MEDIA2_FIELD_MULTICAST_PORT);
+const FieldName kAddressName(MEDIA2_FIELD_MULTICAST_ADDRESS);
+const FieldName kTtlName(MEDIA2_FIELD_MULTICAST_TTL);
 
 // Reads one multicast value into `value` under the key path `key` holds a
 // prefix of: the field's name is appended after the prefix, with the same cut
@@ -107,10 +85,12 @@ void readMulticastValue(const char* file, KeyPathBuilder& key, size_t prefixLeng
   readHostTextInto(file, key.c_str(), value);
 }
 
-// The request path. Only the field names differ between the three key paths
-// of a medium, so the file name and the key prefix are built once and every
-// value goes through a stack buffer. The reader's code is not consulted: a
-// value that is not delivered is the empty text, which reads as 0.
+// The three reads of one medium make the same reads, in the same order, as
+// the medium's per-field reader (getVideoinfield, ...) would for port,
+// address and TTL; only the field names differ between the key paths, so
+// the file name and the key prefix are built once. The reader's code is not
+// consulted: a value that is not delivered is the empty text, which reads as
+// 0.
 EStrellErrno fillFromMedium(const MediumPlace& place, int channel, int stream,
                             TMediaEncodeConfig& config) {
   char fileBuffer[kKeyPathSize];
@@ -132,18 +112,6 @@ EStrellErrno fillFromMedium(const MediumPlace& place, int channel, int stream,
 }
 
 }  // namespace
-
-EStrellErrno readCtxFromXmlInt(int index, EStreamProfileField field, int& value) {
-  char key[kKeyPathSize];
-  makeStreamProfilePath(key, index, field);
-  return readHostInt(kStreamProfileFile, key, value);
-}
-
-EStrellErrno readCtxFromXmlString(int index, EStreamProfileField field, std::string& value) {
-  char key[kKeyPathSize];
-  makeStreamProfilePath(key, index, field);
-  return readHostText(kStreamProfileFile, key, value);
-}
 
 EStrellErrno readCtxFromXmlString(const char* file, MediaTwoKeyBuilder keyBuilder, int channel,
                                   int stream, EStreamProfileField field, std::string& value) {
@@ -196,4 +164,111 @@ EStrellErrno fillAudioEncodeByChannelAndStreeam(int channel, int stream,
 EStrellErrno fillMetadataEncodeByChannelAndStreeam(int channel, int stream,
                                                    TMediaEncodeConfig& config) {
   return fillFromMedium(kMetadataPlace, channel, stream, config);
+}
+
+const char* checkIsMedia2(const char* url) {
+  // The token is the whole rest of the URL: players append nothing after it
+  // that the camera would need, so an "&x=1" is part of the token.
+  return textAfterMarker(url, MEDIA2_STREAMSDP_TOKEN);
+}
+
+EStrellErrno extractChannelStreamFromStreamProfile(const char* source, int& channel, int& stream) {
+  if (source == nullptr || *source != 'c') return STRELL_ERR_BAD_SOURCE;
+  const char* p = scanDecimal(source + 1, channel);
+  if (p == nullptr || *p != 's') return STRELL_ERR_BAD_SOURCE;
+  return scanDecimal(p + 1, stream) != nullptr ? STRELL_OK : STRELL_ERR_BAD_SOURCE;
+}
+
+EStrellErrno CUrlMediaTwo::HandleUrl(const char* url, TProfileInfo* info) {
+  if (info == nullptr) return STRELL_ERR_NULL_RECORD;
+  const char* token = checkIsMedia2(url);
+  // A URL with the marker is ours even when no profile matches.
+  if (token != nullptr) return handleMedia2Url(token, info);
+  return passUrlOn(url, info);
+}
+
+EStrellErrno CUrlMediaTwo::handleMedia2Url(const char* token, TProfileInfo* info) {
+  if (info == nullptr) return STRELL_ERR_NULL_RECORD;
+  if (token == nullptr) token = "";
+  const size_t tokenLength = std::strlen(token);
+  const CStreamProfile* match = nullptr;
+  for (const CStreamProfile& profile : streamProfiles) {
+    if (sameText(profile.profileToken, token, tokenLength)) {
+      match = &profile;  // the lower slot wins
+      break;
+    }
+  }
+  if (match == nullptr) return STRELL_ERR_NOT_FOUND;
+
+  info->profileKey = match->profileKey;
+  writeText(info->profileName, match->profileToken);
+
+  if (match->videoEncodeConfig.enable != 0) {
+    int channel = 0;
+    int stream = 0;
+    if (extractChannelStreamFromStreamProfile(match->videoEncodeConfig.source.c_str(), channel,
+                                              stream) != STRELL_OK) {
+      return STRELL_ERR_BAD_SOURCE;
+    }
+    info->videoInfo.channel = channel;
+    info->videoInfo.stream = stream;
+    info->videoInfo.mediaTask = 1;
+    fillVideoEncodeByChannelAndStreeam(channel, stream, info->videoInfo);
+  }
+  // Audio and metadata sources are loaded but not used: the camera has one
+  // audio input and one metadata stream, always channel 0, stream 0.
+  if (match->audioEncodeConfig.enable != 0) {
+    info->audioInfo.mediaTask = 1;
+    info->audioInfo.channel = 0;
+    info->audioInfo.stream = 0;
+    fillAudioEncodeByChannelAndStreeam(0, 0, info->audioInfo);
+  }
+  if (match->metadataEncodeConfig.enable != 0) {
+    info->metadataInfo.mediaTask = 1;
+    info->metadataInfo.channel = 0;
+    info->metadataInfo.stream = 0;
+    fillMetadataEncodeByChannelAndStreeam(0, 0, info->metadataInfo);
+  }
+  return STRELL_OK;
+}
+
+EStrellErrno CUrlMediaTwo::GetProfileListByVideoStream(int channel, int stream,
+                                                       TProfileList* list) {
+  const EStrellErrno own = fillprofileListByVideoStream(channel, stream, list);
+  passVideoListOn(channel, stream, list);
+  return own;
+}
+
+EStrellErrno CUrlMediaTwo::GetProfileListByAudioStream(int channel, int stream,
+                                                       TProfileList* list) {
+  const EStrellErrno own = fillprofileListByAudioStream(channel, stream, list);
+  passAudioListOn(channel, stream, list);
+  return own;
+}
+
+EStrellErrno CUrlMediaTwo::fillprofileListByVideoStream(int channel, int stream,
+                                                        TProfileList* list) {
+  if (list == nullptr) return STRELL_OK;
+  for (const CStreamProfile& profile : streamProfiles) {
+    if (profile.videoEncodeConfig.enable == 0) continue;
+    // A number that does not parse stays -1, so a bad source never matches a
+    // real channel and stream.
+    int sourceChannel = -1;
+    int sourceStream = -1;
+    extractChannelStreamFromStreamProfile(profile.videoEncodeConfig.source.c_str(), sourceChannel,
+                                          sourceStream);
+    if (sourceStream == stream && sourceChannel == channel) {
+      appendProfileKey(list, profile.profileKey);
+    }
+  }
+  return STRELL_OK;
+}
+
+EStrellErrno CUrlMediaTwo::fillprofileListByAudioStream(int /*channel*/, int /*stream*/,
+                                                        TProfileList* list) {
+  if (list == nullptr) return STRELL_OK;
+  for (const CStreamProfile& profile : streamProfiles) {
+    if (profile.audioEncodeConfig.enable != 0) appendProfileKey(list, profile.profileKey);
+  }
+  return STRELL_OK;
 }
