@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
-# Guards the ABI that camera hosts are built against: compares the C interface
-# of a freshly built libstrell.so.1 (every STRELL_API function of
-# include/strell.h and the records reachable from it) and the values of the
-# header's constants with the committed baseline in abi/.
+# Guards the ABI that camera hosts and firmware are built against: compares
+# the whole exported surface of a freshly built libstrell.so.1 with the
+# committed baseline in abi/. That is every name src/strell.map exports: the
+# C interface of include/strell.h, and the classes, methods, free functions,
+# field tables and globals that firmware links against by name, each with its
+# signature and the layout of every type it reaches; and the values of the
+# header's constants.
 #
 # Usage: scripts/abi-check.sh [build-dir]     (default build-abi; configured and
 #                                               built with g++ when needed)
 #        scripts/abi-check.sh --update [build-dir]   rewrites the baseline
 #
 # Fails when abidiff reports anything but additions: a removed or changed
-# function, a changed record (size, member offset or type), a changed SONAME,
-# or a header constant whose value changed or that disappeared. Added
-# functions and constants are reported and pass; commit a new baseline for
-# them with scripts/abi-update.sh.
+# function or method, a removed variable or one whose type changed (a field
+# table's element type, say), a changed record or class (size, member offset
+# or type, virtual functions), a changed SONAME, or a header constant whose
+# value changed or that disappeared. Added functions, variables and constants
+# are reported and pass; commit a new baseline for them with
+# scripts/abi-update.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -47,14 +52,8 @@ if readelf -p .comment "$library" | grep clang >/dev/null; then
   exit 1
 fi
 
-# The public functions are the STRELL_API declarations of the header; abidw
-# keeps only these symbols (and the types they reach), so the library's
-# internal exports never enter the comparison.
-sed -nE 's/^STRELL_API .*[ *]([A-Za-z_][A-Za-z0-9_]*)\(.*/  \1/p' include/strell.h |
-  { echo "[abi_whitelist]"; cat; } >"$scratch/public.symbols"
-abidw --exported-interfaces-only --headers-dir include --drop-private-types \
-  --drop-undefined-syms --kmi-whitelist "$scratch/public.symbols" \
-  --suppressions abi/public.suppr --no-corpus-path --no-comp-dir-path --short-locs \
+# Every exported symbol, with every type it reaches.
+abidw --drop-undefined-syms --no-corpus-path --no-comp-dir-path --short-locs \
   --out-file "$scratch/current.abi" "$library"
 
 # Enumerators and macros leave no trace in the binary: their values come from
@@ -82,7 +81,8 @@ fi
 
 status=0
 set +e
-abidiff --no-added-syms "$baseline" "$scratch/current.abi" >"$scratch/report"
+abidiff --no-added-syms --suppressions abi/surface.suppr "$baseline" "$scratch/current.abi" \
+  >"$scratch/report"
 diff_status=$?
 set -e
 if ((diff_status & 1)); then
@@ -92,13 +92,14 @@ if ((diff_status & 1)); then
 fi
 if ((diff_status & (4 | 8))); then
   cat "$scratch/report"
-  echo "abi: INCOMPATIBLE change to the C interface of libstrell.so.1 (abidiff status $diff_status)"
+  echo "abi: INCOMPATIBLE change to the exported surface of libstrell.so.1 (abidiff status $diff_status)"
   status=1
 fi
 # Additions are compatible: show them so the baseline can be brought up to date.
-if ! abidiff "$baseline" "$scratch/current.abi" >"$scratch/additions" && ((status == 0)); then
+if ! abidiff --suppressions abi/surface.suppr "$baseline" "$scratch/current.abi" \
+  >"$scratch/additions" && ((status == 0)); then
   cat "$scratch/additions"
-  echo "abi: functions were added (compatible); record them with scripts/abi-update.sh"
+  echo "abi: symbols were added (compatible); record them with scripts/abi-update.sh"
 fi
 
 # A line of the baseline that is no longer there: a constant changed or vanished.
@@ -116,6 +117,6 @@ while read -r name value; do
 done < <(comm -13 "$constants_baseline" "$scratch/constants.txt")
 
 if ((status == 0)); then
-  echo "abi: libstrell.so.1 keeps the committed C interface ($(grep -c '<elf-symbol' "$baseline") functions, $(wc -l <"$constants_baseline") constants)"
+  echo "abi: libstrell.so.1 keeps its committed surface ($(grep -c '<elf-symbol' "$baseline") symbols, $(wc -l <"$constants_baseline") constants)"
 fi
 exit $status
