@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "alloc_counter.h"
-#include "operations.h"
+#include "bench/alloc_counter.h"
+#include "bench/operations.h"
 #include "strell.h"
 
 namespace strell_bench {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "alloc_counter.h"
-#include "bench_support.h"
-#include "operations.h"
-#include "reference_host.h"
+#include "bench/alloc_counter.h"
+#include "bench/bench_support.h"
+#include "bench/operations.h"
+#include "bench/reference_host.h"
 #include "strell_host.h"
 
 namespace {
@@ -55,8 +55,6 @@ void useMode(Mode mode) {
   strell_host::SetFreshness(mode == Mode::kStrict ? Freshness::kStrict : Freshness::kWatch);
   reference_host::UseReader(mode == Mode::kNaive ? Reader::kNaive : Reader::kReferenceHost);
 }
-
-
 
 void BM_Resolve(benchmark::State& state, const UrlCase& c, Mode mode) {
   useMode(mode);

@@ -1,4 +1,4 @@
-#include "lean_host.h"
+#include "bench/lean_host.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The lean host's set-up for strell_opcount.
-#include "bench_host.h"
-#include "lean_host.h"
+#include "bench/bench_host.h"
+#include "bench/lean_host.h"
 
 namespace strell_bench {
 

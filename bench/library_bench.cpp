@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "alloc_counter.h"
-#include "bench_support.h"
-#include "lean_host.h"
-#include "operations.h"
+#include "bench/alloc_counter.h"
+#include "bench/bench_support.h"
+#include "bench/lean_host.h"
+#include "bench/operations.h"
 
 namespace {
 
@@ -28,7 +28,6 @@ void ensureConfiguration() {
 }
 
 // Heap allocations per iteration of the loop that just ended.
-
 
 void BM_Resolve(benchmark::State& state, const UrlCase& c) {
   ensureConfiguration();

@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "alloc_counter.h"
-#include "bench_host.h"
-#include "operations.h"
+#include "bench/alloc_counter.h"
+#include "bench/bench_host.h"
+#include "bench/operations.h"
 
 namespace {
 

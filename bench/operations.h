@@ -17,15 +17,23 @@ struct UrlCase {
   int expected;
 };
 
-// The demo URLs of the example configuration (one per handler), and a miss
-// for each: a Media1 or Media2 URL naming no profile ends at its handler; an
-// unknown access name walks the whole chain.
+// A hit on every slot the example configuration fills (the first slot of
+// each handler without a suffix), and a miss for each handler: a Media1 or
+// Media2 URL naming no profile ends at its handler; an unknown access name
+// walks the whole chain.
 inline constexpr UrlCase kUrlCases[] = {
     {"media1_hit", "media/stream.sdp?profile=Profile_1", STRELL_OK},
+    {"media1_hit_i1", "media/stream.sdp?profile=Profile_2", STRELL_OK},
+    {"media1_hit_i2", "media/stream.sdp?profile=Profile_3", STRELL_OK},
+    {"media1_hit_i3", "media/stream.sdp?profile=Profile_4", STRELL_OK},
     {"media1_miss", "media/stream.sdp?profile=NoSuchProfile", STRELL_ERR_NOT_FOUND},
     {"streamserver_hit", "live1.sdp", STRELL_OK},
+    {"streamserver_hit_s1", "live2.sdp", STRELL_OK},
+    {"streamserver_hit_s2", "live3.sdp", STRELL_OK},
+    {"streamserver_hit_s3", "live4.sdp", STRELL_OK},
     {"streamserver_miss", "nosuch.sdp", STRELL_ERR_NOT_FOUND},
     {"media2_hit", "media2/stream.sdp?profile=StreamProfile_1", STRELL_OK},
+    {"media2_hit_i5", "media2/stream.sdp?profile=StreamProfile_6", STRELL_OK},
     {"media2_miss", "media2/stream.sdp?profile=NoSuchProfile", STRELL_ERR_NOT_FOUND},
 };
 

@@ -1,4 +1,4 @@
-#include "reference_host.h"
+#include "bench/reference_host.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // The reference host's set-up for strell_opcount_host: a copy of the example
 // configuration, in the freshness mode $STRELL_HOST_FRESHNESS names.
-#include "bench_host.h"
-#include "reference_host.h"
+#include "bench/bench_host.h"
+#include "bench/reference_host.h"
 #include "strell_host.h"
 
 namespace strell_bench {

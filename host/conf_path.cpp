@@ -1,4 +1,4 @@
-#include "conf_path.h"
+#include "host/conf_path.h"
 
 #include <cstring>
 

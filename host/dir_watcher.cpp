@@ -1,4 +1,4 @@
-#include "dir_watcher.h"
+#include "host/dir_watcher.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

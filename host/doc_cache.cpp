@@ -1,4 +1,4 @@
-#include "doc_cache.h"
+#include "host/doc_cache.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <pugixml.hpp>
 #include <utility>
 
-#include "conf_path.h"
+#include "host/conf_path.h"
 
 namespace strell_host {
 namespace internal {

@@ -17,9 +17,9 @@
 #include <string>
 #include <string_view>
 
-#include "dir_watcher.h"
+#include "host/dir_watcher.h"
+#include "host/string_table.h"
 #include "strell_host.h"
-#include "string_table.h"
 
 namespace pugi {
 class xml_document;

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "conf_path.h"
-#include "doc_cache.h"
+#include "host/conf_path.h"
+#include "host/doc_cache.h"
 
 namespace strell_host {
 namespace {

@@ -2,8 +2,8 @@
 // (file:line:column: severity: ...) or as JSON.
 #include <iostream>
 
-#include "cli_commands.h"
-#include "config_check.h"
+#include "strell/cli_commands.h"
+#include "strell/config_check.h"
 
 namespace strell_cli {
 

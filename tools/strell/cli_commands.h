@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli_common.h"
+#include "strell/cli_common.h"
 
 namespace strell_cli {
 

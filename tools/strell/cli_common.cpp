@@ -1,4 +1,4 @@
-#include "cli_common.h"
+#include "strell/cli_common.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // strell convert onvif-to-config|config-to-onvif CHANNEL STREAM.
 #include <iostream>
 
-#include "cli_commands.h"
+#include "strell/cli_commands.h"
 
 namespace strell_cli {
 

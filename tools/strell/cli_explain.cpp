@@ -6,11 +6,11 @@
 #include <cstring>
 #include <iostream>
 
-#include "cli_commands.h"
 #include "handler/url_handler.h"
 #include "media1/url_media_one.h"
 #include "media2/url_media_two.h"
 #include "streamserver/url_streamserver.h"
+#include "strell/cli_commands.h"
 
 namespace strell_cli {
 

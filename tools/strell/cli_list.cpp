@@ -2,7 +2,7 @@
 #include <iomanip>
 #include <iostream>
 
-#include "cli_commands.h"
+#include "strell/cli_commands.h"
 
 namespace strell_cli {
 

@@ -1,7 +1,7 @@
 // strell resolve URL...: the library's answer for each URL.
 #include <iostream>
 
-#include "cli_commands.h"
+#include "strell/cli_commands.h"
 
 namespace strell_cli {
 
