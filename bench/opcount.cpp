@@ -6,7 +6,8 @@
 //   OPERATION: resolve/<case> (see operations.h), list_video, list_audio, parse
 //
 // The library's standard output is left alone (the script sends it to a
-// file). On standard error it reports the heap allocations made by the
+// file); with STRELL_BENCH_TRACE=silent the library drops its trace lines
+// (a null trace handler). On standard error it reports the heap allocations made by the
 // measured loop: "allocations <n>".
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
 
   const std::string source = strell_bench::PrepareHost();
   std::fprintf(stderr, "configuration: %s\n", source.c_str());
+  const char* trace = std::getenv("STRELL_BENCH_TRACE");
+  if (trace != nullptr && std::string(trace) == "silent") Strell_SetTraceHandler(nullptr, nullptr);
   strell_bench::Context context;
   StrellHandle handle = context.handle();
   Strell_Parse(handle);

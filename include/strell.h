@@ -28,9 +28,12 @@
  *     be shared by threads; calls on different contexts run in parallel.
  *  6. The library reads configuration only through two functions the host
  *     process defines: XMLSParser_ReadContentEx and
- *     Configer_GetParamValueByXPath (contract below). libstrell defines
- *     neither; they are resolved from the loading process.
- *  7. Diagnostic lines go to standard output with printf; there is no switch.
+ *     Configer_GetParamValueByXPath, declared at the end of this header
+ *     (contract below). libstrell defines neither; they are resolved from
+ *     the loading process.
+ *  7. Diagnostic lines (the trace lines of resolutions and list queries, the
+ *     dumps) go to standard output with printf, unless the host directs them
+ *     elsewhere with Strell_SetTraceHandler().
  *
  * Host reader contract (for the implementers of the two host functions):
  *  - `int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath,
@@ -308,6 +311,37 @@ int Strell_OnvifToConfig(const TChannelStream* in, TChannelStream* out);
 int Strell_ConfigToOnvif(const TChannelStream* in, TChannelStream* out);
 
 /**
+ * Receives one diagnostic line of the library in place of standard output.
+ *
+ * @param line The line as the library would print it, without its
+ *             terminating newline; valid only during the call.
+ * @param user The pointer given to Strell_SetTraceHandler().
+ */
+typedef void (*StrellTraceHandler)(const char* line, void* user);
+
+/**
+ * Directs every diagnostic line of the library, for every context of the
+ * process: the trace lines of resolutions and list queries, the dumps and
+ * ReadFile's messages. Until the first call they go to standard output with
+ * printf, byte for byte as always.
+ *
+ * With a handler, each line is formatted and passed to handler(line, user)
+ * on the thread that made the library call; several threads may call it at
+ * once. With a null handler the lines are dropped, and cost nothing but a
+ * test. To print on standard output again, pass a handler that does.
+ *
+ * Safe to call while other threads use the library: it waits for lines being
+ * delivered to the previous handler, so once it returns that handler is not
+ * called again and its user data may be freed. A handler must not call back
+ * into the library.
+ *
+ * @param handler The new destination, or null to drop the lines.
+ * @param user    Passed to every call of handler; ignored when it is null.
+ * @return STRELL_OK (0), always.
+ */
+int Strell_SetTraceHandler(StrellTraceHandler handler, void* user);
+
+/**
  * Reads the text of the file at path into buffer, at most size - 1
  * characters and a NUL (the rest of buffer is zero). A missing file is
  * created empty (mode 0644). A utility for the host firmware: the library
@@ -323,6 +357,32 @@ int Strell_ConfigToOnvif(const TChannelStream* in, TChannelStream* out);
  *         value.)
  */
 int ReadFile(const char* path, char* buffer, int size);
+
+/**
+ * Host reader: writes into value the NUL-terminated text of the element that
+ * keyPath names in the XML file filePath. Defined by the host process, not by
+ * libstrell; declared here so that a host with another signature does not
+ * compile. See "Host reader contract" at the top of this header.
+ *
+ * @param filePath Full path of the file, under "/etc/conf.d/".
+ * @param keyPath  "/root/a/b": the document's root element, then child names.
+ * @param value    A zero-filled buffer of STRELL_TEXT_SIZE bytes.
+ * @return 0 when value holds the text; any other value is a failure.
+ */
+int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath, char* value);
+
+/**
+ * Host reader: writes into value the decimal text of the device parameter
+ * name, at most size - 1 characters and a NUL. Defined by the host process,
+ * not by libstrell. See "Host reader contract" at the top of this header.
+ *
+ * @param name  "capability_nvideoin", "capability_nmediastream" or
+ *              "capability_naudioin".
+ * @param value A zero-filled buffer.
+ * @param size  The number of characters value may receive, NUL included (8).
+ * @return Not examined by the library.
+ */
+int Configer_GetParamValueByXPath(const char* name, char* value, int size);
 
 #ifdef __cplusplus
 } /* extern "C" */

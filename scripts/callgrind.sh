@@ -8,15 +8,18 @@
 # divided by COUNT is the cost of one operation, set-up and start-up cancel out.
 # Columns:
 #   total    every instruction of one operation
-#   print    inside printf/puts (the trace lines; standard output is a file)
+#   print    the trace lines: inside the library's traceLine (the sink's
+#            dispatch, and printf into standard output, which is a file)
 #   host     inside the host's two reader functions (for the reference host
 #            kit, the program's one-call forwarding to it counts as host)
 #   library  total - print - host: the library's own work, from the exported
 #            function to its return, mutex included
 #   allocs   heap allocations per operation (malloc, calloc, realloc and
 #            operator new, counted by the bench program's own malloc)
-# Programs: strell_opcount (lean in-memory host) and, when the reference host
-# kit is built, strell_opcount_host in watch and strict mode.
+# Programs: strell_opcount (lean in-memory host), once more with the trace
+# lines dropped (Strell_SetTraceHandler with a null handler: "silent") and,
+# when the reference host kit is built, strell_opcount_host in watch and
+# strict mode.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-bench}"
@@ -35,7 +38,7 @@ if [[ ! -f "$build/CMakeCache.txt" ]]; then
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" --target strell_opcount >/dev/null
-programs=("strell_opcount:")
+programs=("strell_opcount:" "strell_opcount:silent")
 if cmake --build "$build" --target strell_opcount_host >/dev/null 2>&1; then
   programs+=("strell_opcount_host:watch" "strell_opcount_host:strict")
 fi
@@ -47,7 +50,7 @@ trap 'rm -rf "$work"' EXIT
 instructions() {
   local program="$1" operation="$2" n="$3" mode="$4"
   shift 4
-  STRELL_HOST_FRESHNESS="$mode" valgrind --tool=callgrind --callgrind-out-file="$work/out" "$@" \
+  STRELL_HOST_FRESHNESS="$mode" STRELL_BENCH_TRACE="$mode" valgrind --tool=callgrind --callgrind-out-file="$work/out" "$@" \
     "$build/bench/$program" "$operation" "$n" >"$work/stdout" 2>"$work/stderr" ||
     { cat "$work/stderr" >&2; exit 1; }
   awk '/^summary:/ { print $2 }' "$work/out"
@@ -62,11 +65,11 @@ per_op() {
 }
 
 allocations() {
-  STRELL_HOST_FRESHNESS="$3" "$build/bench/$1" "$2" "$count" 2>&1 >/dev/null |
+  STRELL_HOST_FRESHNESS="$3" STRELL_BENCH_TRACE="$3" "$build/bench/$1" "$2" "$count" 2>&1 >/dev/null |
     awk -v n="$count" '/^allocations/ { printf "%.2f", $2 / n }'
 }
 
-print_toggles=(--toggle-collect=printf --toggle-collect=puts)
+print_toggles=(--toggle-collect='traceLine*')
 # strell_opcount defines the host functions itself; strell_opcount_host
 # forwards them to the kit through functions of their own names.
 lean_host_toggles=(--toggle-collect=XMLSParser_ReadContentEx

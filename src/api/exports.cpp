@@ -4,6 +4,7 @@
 #include <new>
 
 #include "api/stream_url_hndl.h"
+#include "base/trace.h"
 #include "strell.h"
 
 namespace {
@@ -106,6 +107,11 @@ int Strell_GetProfileListByAudioStream(StrellHandle handle, int channel, int str
   return walkChain(handle, STRELL_OK, STRELL_OK, [=](IUrlHandler* head) {
     return head->GetProfileListByAudioStream(channel, stream, list);
   });
+}
+
+int Strell_SetTraceHandler(StrellTraceHandler handler, void* user) {
+  setTraceHandler(handler, user);
+  return STRELL_OK;
 }
 
 // Placeholders kept so that hosts linked against them keep loading.

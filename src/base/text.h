@@ -91,13 +91,15 @@ inline const char* textAfterMarker(const char* url, const char* marker) {
   if (url == nullptr || marker == nullptr) return nullptr;
   const char first = marker[0];
   if (first == '\0') return *url != '\0' ? url : nullptr;
-  for (const char* at = std::strchr(url, first); at != nullptr; at = std::strchr(at + 1, first)) {
-    // A mismatch, the end of the URL included, stops before the marker ends.
-    size_t i = 1;
-    while (marker[i] != '\0' && at[i] == marker[i]) ++i;
-    if (marker[i] != '\0') continue;
-    const char* rest = at + i;
-    return *rest != '\0' ? rest : nullptr;
+  const char* at = std::strchr(url, first);
+  if (at == nullptr) return nullptr;  // most URLs of another handler end here
+  const size_t markerLength = std::strlen(marker);
+  const char* const end = at + std::strlen(at);
+  // An occurrence that ends the URL has nothing after it, and none can start
+  // later: only a candidate with more than the marker's length left counts.
+  for (; at != nullptr && static_cast<size_t>(end - at) > markerLength;
+       at = std::strchr(at + 1, first)) {
+    if (sameBytes(at, marker, markerLength)) return at + markerLength;
   }
   return nullptr;
 }

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "base/text.h"
-#include "hostconfig/host_readers.h"
 
 EStrellErrno readHostTextInto(const char* file, const char* keyPath,
                               char (&value)[kHostValueSize]) {

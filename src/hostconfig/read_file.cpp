@@ -6,20 +6,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/trace.h"
 #include "strell.h"
 
 extern "C" int ReadFile(const char* path, char* buffer, int size) {
   if (access(path, F_OK) != 0) {
     const int fd = open(path, O_RDWR | O_CREAT, 0644);
     if (fd < 0) {
-      printf("%s %d : ReadFile : Create file fail!\n", "ReadFile", 31);
+      traceLine("%s %d : ReadFile : Create file fail!\n", "ReadFile", 31);
       return -1;
     }
     close(fd);
   }
   FILE* file = fopen(path, "r");
   if (file == nullptr) {
-    printf("%s, %d : file open fail : %s****\n", "ReadFile", 43, path);
+    traceLine("%s, %d : file open fail : %s****\n", "ReadFile", 43, path);
     return -1;
   }
   if (buffer != nullptr && size > 0) {

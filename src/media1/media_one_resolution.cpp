@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "base/trace.h"
 #include "handler/record_writer.h"
 #include "media1/url_media_one.h"
 #include "numbering/numbering.h"
@@ -50,7 +51,7 @@ int parseOnvifTokenToExtractChannelStream(const char* token, int& channel, int& 
   const char before = underscore != token ? underscore[-1] : '\0';
   channel = (before >= '0' && before <= '9') ? before - '0' : 0;
   stream = parseDecimal(underscore + 1);
-  std::printf("token = %s channel = %d, stream = %d\n", token, channel, stream);
+  traceLine("token = %s channel = %d, stream = %d\n", token, channel, stream);
   return 0;
 }
 
@@ -66,7 +67,7 @@ EStrellErrno CUrlMediaOne::HandleUrl(const char* url, TProfileInfo* info) {
   if (info == nullptr) return STRELL_ERR_NULL_RECORD;
   const char* profileName = getMediaOneToken(url);
   if (profileName == nullptr) return passUrlOn(url, info);
-  std::printf("%s profileName = %s\n", kHandleUrlName, profileName);
+  traceLine("%s profileName = %s\n", kHandleUrlName, profileName);
   // A claimed URL ends here, found or not.
   return fillProfile(profileName, info);
 }
@@ -152,7 +153,7 @@ EStrellErrno CUrlMediaOne::fillProfileListByVideoStream(int channel, int stream,
     // The line is printed only for a key that was actually stored, so every
     // printed count is the position the key now holds.
     if (appendProfileKey(list, profile.profileKey)) {
-      std::printf("[profileList->profileCount = %d, profile.profileKey = %d\n", countBefore,
+      traceLine("[profileList->profileCount = %d, profile.profileKey = %d\n", countBefore,
                   profile.profileKey);
     }
   }

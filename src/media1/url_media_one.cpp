@@ -8,6 +8,7 @@
 
 #include "base/field_table.h"
 #include "base/key_path.h"
+#include "base/trace.h"
 #include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
 
@@ -120,11 +121,11 @@ void loadEncoderSlot(const char* file, int index, const EncoderFields& fields,
 }
 
 void dumpEncodeList(const std::vector<COnvifMediaOneEncodeInfo>& list) {
-  std::puts(kDumpRule);
+  traceLine("%s\n", kDumpRule);
   for (const COnvifMediaOneEncodeInfo& record : list) {
-    std::printf("token = %s\n", record.token.c_str());
-    std::printf("%s:%d\n", record.address.c_str(), record.port);
-    std::printf("ttl = %d\n", record.ttl);
+    traceLine("token = %s\n", record.token.c_str());
+    traceLine("%s:%d\n", record.address.c_str(), record.port);
+    traceLine("ttl = %d\n", record.ttl);
   }
 }
 
@@ -240,12 +241,12 @@ EStrellErrno CUrlMediaOne::parseMetadataEncoderXmltoList() {
 }
 
 void CUrlMediaOne::dumpProfileList() {
-  std::puts(kDumpRule);
+  traceLine("%s\n", kDumpRule);
   for (const CMediaOneProfile& profile : mediaOneProfiles) {
-    std::printf("profileToken = %s\n", profile.profileToken.c_str());
-    std::printf("videoSouceToken = %s\n", profile.videoSouceToken.c_str());
-    std::printf("audioSouceToken = %s\n", profile.audioSouceToken.c_str());
-    std::printf("metadataSouceToken = %s\n", profile.metadataSouceToken.c_str());
+    traceLine("profileToken = %s\n", profile.profileToken.c_str());
+    traceLine("videoSouceToken = %s\n", profile.videoSouceToken.c_str());
+    traceLine("audioSouceToken = %s\n", profile.audioSouceToken.c_str());
+    traceLine("metadataSouceToken = %s\n", profile.metadataSouceToken.c_str());
   }
 }
 

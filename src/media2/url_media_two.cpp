@@ -8,6 +8,7 @@
 
 #include "base/field_table.h"
 #include "base/key_path.h"
+#include "base/trace.h"
 #include "hostconfig/config_value.h"
 
 const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows] = {
@@ -133,17 +134,17 @@ EStrellErrno CUrlMediaTwo::parseProfile(int index, CStreamProfile& profile) {
 
 int CUrlMediaTwo::dumpall() {
   for (const CStreamProfile& profile : streamProfiles) {
-    std::puts("---------------------------------------------");
-    std::printf("streamprofile.profileToken = %s\n", profile.profileToken.c_str());
-    std::printf("streamprofile.videoEncodeConfig.enable = %d\n", profile.videoEncodeConfig.enable);
-    std::printf("streamprofile.videoEncodeConfig.source = %s\n",
+    traceLine("---------------------------------------------\n");
+    traceLine("streamprofile.profileToken = %s\n", profile.profileToken.c_str());
+    traceLine("streamprofile.videoEncodeConfig.enable = %d\n", profile.videoEncodeConfig.enable);
+    traceLine("streamprofile.videoEncodeConfig.source = %s\n",
                 profile.videoEncodeConfig.source.c_str());
-    std::printf("streamprofile.audioEncodeConfig.enable = %d\n", profile.audioEncodeConfig.enable);
-    std::printf("streamprofile.audioEncodeConfig.source = %s\n",
+    traceLine("streamprofile.audioEncodeConfig.enable = %d\n", profile.audioEncodeConfig.enable);
+    traceLine("streamprofile.audioEncodeConfig.source = %s\n",
                 profile.audioEncodeConfig.source.c_str());
-    std::printf("streamprofile.metadataEncodeConfig.enable = %d\n",
+    traceLine("streamprofile.metadataEncodeConfig.enable = %d\n",
                 profile.metadataEncodeConfig.enable);
-    std::printf("streamprofile.metadataEncodeConfig.source = %s\n",
+    traceLine("streamprofile.metadataEncodeConfig.source = %s\n",
                 profile.metadataEncodeConfig.source.c_str());
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "base/trace.h"
 #include "handler/record_writer.h"
 #include "numbering/capability.h"
 #include "streamserver/url_streamserver.h"
@@ -74,7 +75,7 @@ int CUrlStreamserver::fillProfileListByVideoStream(int channel, int stream, TPro
     int trackStream = 0;
     convertVideoTrackToChannelStream(p.videoInfo.mediaTask, trackChannel, trackStream);
     if (trackChannel != channel || trackStream != stream) continue;
-    std::printf("profileList->profileCount = %d, profile.profileKey = %d\n", list->profileCount,
+    traceLine("profileList->profileCount = %d, profile.profileKey = %d\n", list->profileCount,
                 p.profileKey);
     appendProfileKey(list, p.profileKey);
   }
@@ -84,7 +85,7 @@ int CUrlStreamserver::fillProfileListByVideoStream(int channel, int stream, TPro
 int CUrlStreamserver::fillProfileListByAudioStream(int channel, int stream, TProfileList* list) {
   if (list == nullptr) return STRELL_OK;
   for (const CZellProfile& p : profiles) {
-    std::printf("profile.audioInfo.mediaTask = %d\n", p.audioInfo.mediaTask);
+    traceLine("profile.audioInfo.mediaTask = %d\n", p.audioInfo.mediaTask);
     if (p.audioInfo.mediaTask < 0) continue;
     int trackChannel = 0;
     int trackStream = 0;

@@ -8,6 +8,7 @@
 
 #include "base/field_table.h"
 #include "base/key_path.h"
+#include "base/trace.h"
 #include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
 
@@ -128,22 +129,22 @@ int CUrlStreamserver::parseXml() {
 
 void CUrlStreamserver::dumpprofile() {
   if (profiles.empty()) {
-    std::printf("%s empty\n", "dumpprofile");
+    traceLine("%s empty\n", "dumpprofile");
     return;
   }
   for (const CZellProfile& p : profiles) {
-    std::printf("-----------------\n");
-    std::printf("name: %s\n", p.accessname.c_str());
-    std::printf("enable: %d\n", p.enable);
-    std::printf("ttl: %d\n", p.ttl);
-    std::printf("videotask: %d\n", p.videoInfo.mediaTask);
-    std::printf("video ip = %s\n", p.videoInfo.ipAddress.c_str());
-    std::printf("video port: %d\n", p.videoInfo.port);
-    std::printf("audiotask: %d\n", p.audioInfo.mediaTask);
-    std::printf("audio ip = %s\n", p.audioInfo.ipAddress.c_str());
-    std::printf("audio port = %d\n", p.audioInfo.port);
-    std::printf("metadatatask: %d\n", p.metadataInfo.mediaTask);
-    std::printf("metadata ip = %s\n", p.metadataInfo.ipAddress.c_str());
-    std::printf("metadata port = %d\n", p.metadataInfo.port);
+    traceLine("-----------------\n");
+    traceLine("name: %s\n", p.accessname.c_str());
+    traceLine("enable: %d\n", p.enable);
+    traceLine("ttl: %d\n", p.ttl);
+    traceLine("videotask: %d\n", p.videoInfo.mediaTask);
+    traceLine("video ip = %s\n", p.videoInfo.ipAddress.c_str());
+    traceLine("video port: %d\n", p.videoInfo.port);
+    traceLine("audiotask: %d\n", p.audioInfo.mediaTask);
+    traceLine("audio ip = %s\n", p.audioInfo.ipAddress.c_str());
+    traceLine("audio port = %d\n", p.audioInfo.port);
+    traceLine("metadatatask: %d\n", p.metadataInfo.mediaTask);
+    traceLine("metadata ip = %s\n", p.metadataInfo.ipAddress.c_str());
+    traceLine("metadata port = %d\n", p.metadataInfo.port);
   }
 }

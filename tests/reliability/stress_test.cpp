@@ -5,7 +5,10 @@
 // reference host kit. Every answer must be well formed (AnswerJudge; a file
 // caught half written is a failed read). Once the writer has stopped and every
 // context has reloaded, every answer must equal the final configuration's
-// exactly. The run is a fixed number of operations, not a length of time.
+// exactly. Meanwhile the writer switches the library's trace sink between a
+// handler and silence, and the kit reports the files it catches half written
+// to a handler of its own. The run is a fixed number of operations, not a
+// length of time.
 //
 // Usage: strell_stress_test [--shared-threads N] [--own-contexts N]
 //          [--operations N] [--rewrites N] [--freshness strict|watch]
@@ -44,6 +47,11 @@ std::atomic<long> g_parses{0}, g_resolutions{0}, g_lists{0};
 std::atomic<long> g_partial{0};  // answers that matched neither A nor B whole
 std::atomic<long> g_violations{0};
 std::atomic<long> g_done{0};  // operations finished, for the writer's pacing
+std::atomic<long> g_traceLines{0}, g_diagnostics{0};
+
+void countLine(const char* line, void* user) {
+  if (line[0] != '\0') static_cast<std::atomic<long>*>(user)->fetch_add(1);
+}
 
 void report(const char* what, int index, int code) {
   if (g_violations.fetch_add(1) < 10) {
@@ -141,8 +149,9 @@ int main(int argc, char** argv) {
   char pattern[] = "/tmp/strell_stress_XXXXXX";
   if (mkdtemp(pattern) == nullptr) return 2;
   g_root = pattern;
-  // The trace lines of thousands of requests are of no interest.
-  if (std::freopen("/dev/null", "w", stdout) == nullptr) return 2;
+  // The trace lines are counted, never printed.
+  Strell_SetTraceHandler(countLine, &g_traceLines);
+  strell_host::SetDiagnosticHandler([](const strell_host::Diagnostic&) { ++g_diagnostics; });
   strell_host::SetRoot(g_root);
   strell_host::SetFreshness(options.watch ? strell_host::Freshness::kWatch
                                           : strell_host::Freshness::kStrict);
@@ -180,6 +189,7 @@ int main(int argc, char** argv) {
       const bool inPlaceNow = (rewrite / 2) % 2 == 0;  // both ways for both configurations
       if (!writeConfig(finalB, inPlaceNow)) report("write", static_cast<int>(rewrite), -1);
       inPlace += inPlaceNow;
+      Strell_SetTraceHandler(rewrite % 2 == 0 ? nullptr : countLine, &g_traceLines);
     }
   });
   std::vector<std::thread> readers;
@@ -212,12 +222,12 @@ int main(int argc, char** argv) {
                "strell_stress_test (%s): %ld threads on one context, %ld on contexts of their own,"
                " %ld operations (%ld reloads, %ld resolutions, %ld list queries),"
                " %ld rewrites (%ld in place, %ld by rename), %ld answers caught between"
-               " configurations, %llu documents parsed; %ld violations, %ld contexts wrong"
-               " after the final reload\n",
+               " configurations, %llu documents parsed, %ld trace lines to the handler, %ld"
+               " diagnostics; %ld violations, %ld contexts wrong after the final reload\n",
                options.watch ? "watch" : "strict", options.sharedThreads, options.ownContexts,
                g_parses + g_resolutions + g_lists, g_parses.load(), g_resolutions.load(),
                g_lists.load(), options.rewrites, inPlace, options.rewrites - inPlace,
-               g_partial.load(), strell_host::GetCounters().parses, g_violations.load(),
-               finalMismatches);
+               g_partial.load(), strell_host::GetCounters().parses, g_traceLines.load(),
+               g_diagnostics.load(), g_violations.load(), finalMismatches);
   return g_violations == 0 && finalMismatches == 0 ? 0 : 1;
 }
