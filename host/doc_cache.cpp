@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <pugixml.hpp>
+#include <set>
 #include <utility>
 
 #include "host/conf_path.h"
@@ -39,7 +40,11 @@ struct ElementText {
 struct Parsed {
   std::string content;
   pugi::xml_document document;
+  pugi::xml_parse_result result;
   bool wellFormed = false;
+  // The key paths whose value was reported too long in this version.
+  mutable std::mutex reportMutex;
+  mutable std::set<std::string> reportedTooLong;
   // Every key path the walk would find, with its element's text: a read
   // looks its key path up here, and only a path the index does not hold is
   // walked (which then also gives the exact reason of a failure).
@@ -161,6 +166,7 @@ bool ReadAll(int fd, off_t expected, std::string* content) {
 
 struct Snapshot {
   FileState state = FileState::kMissing;
+  std::string failure;  // why a kUnreadable file could not be read
   FileIdentity identity;
   std::shared_ptr<const Parsed> parsed;  // set for kMalformed and kParsed
   bool racy = false;                     // stat() cannot vouch for it: check the content next time
@@ -253,8 +259,23 @@ RwLock::~RwLock() {
   for (Shard& shard : shards_) pthread_rwlock_destroy(&shard.lock);
 }
 
-DocCache::DocCache(std::string root, Freshness freshness, CounterSet* counters)
-    : root_(NormalizedRoot(std::move(root))), freshness_(freshness), counters_(counters) {
+void DiagnosticSink::Set(DiagnosticHandler handler) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  handler_ = std::move(handler);
+  wanted_.store(static_cast<bool>(handler_), std::memory_order_release);
+}
+
+void DiagnosticSink::Report(const Diagnostic& diagnostic) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (handler_) handler_(diagnostic);
+}
+
+DocCache::DocCache(std::string root, Freshness freshness, CounterSet* counters,
+                   DiagnosticSink* sink)
+    : root_(NormalizedRoot(std::move(root))),
+      freshness_(freshness),
+      counters_(counters),
+      sink_(sink) {
   if (freshness_ == Freshness::kWatch) StartWatcherLocked();
 }
 
@@ -275,7 +296,13 @@ int DocCache::Read(std::string_view relative, const char* keyPath, char* value) 
       // Replaced only under the exclusive lock: alive while this one is held.
       const Snapshot* snapshot = (*entry)->snapshot.get();
       if (snapshot != nullptr && IsFresh(**entry, *snapshot, relative)) {
-        return Extract(*snapshot, keyPath, value);
+        const int result = Extract(*snapshot, keyPath, value);
+        if (result != kReadTooLong || !sink_->Wanted()) return result;
+        // Reported after the lock, from a snapshot kept alive for it.
+        const std::shared_ptr<const Snapshot> reported = (*entry)->snapshot;
+        lock.unlock();
+        ReportTooLong(relative, reported, keyPath);
+        return result;
       }
       stale = (*entry)->snapshot;
     }
@@ -283,11 +310,106 @@ int DocCache::Read(std::string_view relative, const char* keyPath, char* value) 
   return ReadAndReload(relative, stale.get(), keyPath, value);
 }
 
+namespace {
+
+// True when `fresh` is a broken version of its file that `previous` was not:
+// a missing file stays the same problem until it appears, an unreadable one
+// while its identity and failure stay, a malformed one while its bytes stay.
+bool IsNewProblem(const Snapshot* previous, const Snapshot& fresh) {
+  if (fresh.state == FileState::kParsed) return false;
+  if (previous == nullptr || previous->state != fresh.state) return true;
+  switch (fresh.state) {
+    case FileState::kMissing:
+    case FileState::kRefused:
+      return false;
+    case FileState::kUnreadable:
+      return !(previous->identity == fresh.identity) || previous->failure != fresh.failure;
+    case FileState::kMalformed:
+      return previous->parsed != fresh.parsed;
+    case FileState::kParsed:
+      break;
+  }
+  return false;
+}
+
+// Line and column (1-based, in bytes) of byte `offset` of `text`.
+void LineAndColumn(const std::string& text, ptrdiff_t offset, int* line, int* column) {
+  const size_t end = std::min(static_cast<size_t>(std::max<ptrdiff_t>(offset, 0)), text.size());
+  *line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + end, '\n'));
+  const size_t lineStart = text.rfind('\n', end == 0 ? 0 : end - 1);
+  const size_t first = lineStart == std::string::npos || end == 0 ? 0 : lineStart + 1;
+  *column = static_cast<int>(end - first) + 1;
+}
+
+}  // namespace
+
+Diagnostic DocCache::Describe(std::string_view relative, const Snapshot& snapshot) const {
+  Diagnostic diagnostic;
+  diagnostic.file = std::string(kLibraryPrefix) + std::string(relative);
+  char hostPath[PATH_MAX];
+  if (HostPath(relative, hostPath, sizeof hostPath)) diagnostic.hostPath = hostPath;
+  const std::string& where = diagnostic.hostPath;
+  switch (snapshot.state) {
+    case FileState::kMissing:
+      diagnostic.kind = STRELL_HOST_MISSING_FILE;
+      diagnostic.message = where + ": no such file: every read of " + diagnostic.file + " fails";
+      break;
+    case FileState::kUnreadable:
+      diagnostic.kind = STRELL_HOST_UNREADABLE_FILE;
+      diagnostic.message = where + ": cannot be read (" + snapshot.failure + "): every read of " +
+                           diagnostic.file + " fails";
+      break;
+    case FileState::kRefused:
+      diagnostic.kind = STRELL_HOST_OUTSIDE_ROOT;
+      diagnostic.message = where + ": leads outside the configuration root " + root_ +
+                           ": every read of " + diagnostic.file + " is refused";
+      break;
+    case FileState::kMalformed: {
+      diagnostic.kind = STRELL_HOST_MALFORMED_FILE;
+      const Parsed& parsed = *snapshot.parsed;
+      LineAndColumn(parsed.content, parsed.result ? 0 : parsed.result.offset, &diagnostic.line,
+                    &diagnostic.column);
+      const std::string what = parsed.result ? "no root element" : parsed.result.description();
+      diagnostic.message = where + ":" + std::to_string(diagnostic.line) + ":" +
+                           std::to_string(diagnostic.column) + ": not well-formed XML (" + what +
+                           "): every read of " + diagnostic.file + " fails";
+      break;
+    }
+    case FileState::kParsed:
+      break;
+  }
+  return diagnostic;
+}
+
+void DocCache::ReportTooLong(std::string_view relative,
+                             const std::shared_ptr<const Snapshot>& snapshot, const char* keyPath) {
+  if (snapshot == nullptr || snapshot->parsed == nullptr || keyPath == nullptr) return;
+  const Parsed& parsed = *snapshot->parsed;
+  {
+    std::lock_guard<std::mutex> lock(parsed.reportMutex);
+    if (!parsed.reportedTooLong.insert(keyPath).second) return;
+  }
+  pugi::xml_node element;
+  if (FindElement(parsed.document, keyPath, &element) != KeyWalk::kFound) return;
+  Diagnostic diagnostic;
+  {
+    std::shared_lock<RwLock> lock(mutex_);
+    diagnostic = Describe(relative, *snapshot);
+  }
+  diagnostic.kind = STRELL_HOST_VALUE_TOO_LONG;
+  diagnostic.keyPath = keyPath;
+  diagnostic.length = std::strlen(element.text().get());
+  diagnostic.message = diagnostic.hostPath + ": " + diagnostic.keyPath + " has " +
+                       std::to_string(diagnostic.length) +
+                       " characters, more than the 255 a read delivers: the read fails";
+  sink_->Report(diagnostic);
+}
+
 int DocCache::ReadAndReload(std::string_view relative, const Snapshot* stale, const char* keyPath,
                             char* value) {
   const std::shared_ptr<Entry> entry = FindOrAdd(relative);
   // Lock order: an entry's loadMutex, then the cache's lock.
-  std::lock_guard<std::mutex> guard(entry->loadMutex);
+  std::unique_lock<std::mutex> guard(entry->loadMutex);
   std::shared_ptr<const Snapshot> current;
   std::shared_ptr<const Snapshot> fresh;
   {
@@ -296,7 +418,13 @@ int DocCache::ReadAndReload(std::string_view relative, const Snapshot* stale, co
     // Another reader may have reloaded while this one waited; its snapshot
     // serves if it is still fresh now.
     if (current != nullptr && current.get() != stale && IsFresh(*entry, *current, relative)) {
-      return Extract(*current, keyPath, value);
+      const int result = Extract(*current, keyPath, value);
+      if (result == kReadTooLong && sink_->Wanted()) {
+        lock.unlock();
+        guard.unlock();
+        ReportTooLong(relative, current, keyPath);
+      }
+      return result;
     }
     char hostPath[PATH_MAX];
     if (!HostPath(relative, hostPath, sizeof hostPath)) return kReadRefused;
@@ -309,7 +437,19 @@ int DocCache::ReadAndReload(std::string_view relative, const Snapshot* stale, co
     std::unique_lock<RwLock> exclusive(mutex_);
     entry->snapshot = fresh;
   }
-  return Extract(*fresh, keyPath, value);
+  guard.unlock();
+  // Reported outside every lock: the handler may take its time.
+  if (sink_->Wanted() && IsNewProblem(current.get(), *fresh)) {
+    Diagnostic diagnostic;
+    {
+      std::shared_lock<RwLock> lock(mutex_);
+      diagnostic = Describe(relative, *fresh);
+    }
+    sink_->Report(diagnostic);
+  }
+  const int result = Extract(*fresh, keyPath, value);
+  if (result == kReadTooLong && sink_->Wanted()) ReportTooLong(relative, fresh, keyPath);
+  return result;
 }
 
 std::shared_ptr<Entry> DocCache::FindOrAdd(std::string_view relative) {
@@ -359,8 +499,10 @@ std::shared_ptr<const Snapshot> DocCache::Load(Entry& entry, const Snapshot* pre
   char realRoot[PATH_MAX];
   char resolved[PATH_MAX];
   if (realpath(root_.c_str(), realRoot) == nullptr || realpath(hostPath, resolved) == nullptr) {
+    const int error = errno;
     snapshot->identity = StatIdentity(hostPath);
     snapshot->state = snapshot->identity.exists ? FileState::kUnreadable : FileState::kMissing;
+    snapshot->failure = std::strerror(error);
     // A dangling symbolic link is missing too, but its target's events
     // carry another name: only a plain absence is left to the watcher.
     struct stat link;
@@ -378,6 +520,7 @@ std::shared_ptr<const Snapshot> DocCache::Load(Entry& entry, const Snapshot* pre
   // its place meanwhile. O_NONBLOCK keeps a FIFO from blocking the open.
   const int fd = open(resolved, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) {
+    snapshot->failure = std::strerror(errno);
     snapshot->identity = StatIdentity(hostPath);
     snapshot->state = snapshot->identity.exists ? FileState::kUnreadable : FileState::kMissing;
     snapshot->watched = watchable && direct;
@@ -394,10 +537,23 @@ std::shared_ptr<const Snapshot> DocCache::Load(Entry& entry, const Snapshot* pre
     state = FileState::kUnreadable;
     timespec clock;
     clock_gettime(CLOCK_REALTIME_COARSE, &clock);
-    if (fstat(fd, &before) != 0) break;
+    if (fstat(fd, &before) != 0) {
+      snapshot->failure = std::strerror(errno);
+      break;
+    }
     snapshot->identity = IdentityOf(before);
-    if (!S_ISREG(before.st_mode) || before.st_size > kMaxFileSize) break;
-    if (lseek(fd, 0, SEEK_SET) != 0 || !ReadAll(fd, before.st_size, &content)) break;
+    if (!S_ISREG(before.st_mode)) {
+      snapshot->failure = "not a regular file";
+      break;
+    }
+    if (before.st_size > kMaxFileSize) {
+      snapshot->failure = "larger than 16 MiB";
+      break;
+    }
+    if (lseek(fd, 0, SEEK_SET) != 0 || !ReadAll(fd, before.st_size, &content)) {
+      snapshot->failure = "read error, or the file grew past 16 MiB";
+      break;
+    }
     state = FileState::kMalformed;  // until parsed
     snapshot->racy = TooRecent(snapshot->identity, clock);
     struct stat after;
@@ -415,9 +571,8 @@ std::shared_ptr<const Snapshot> DocCache::Load(Entry& entry, const Snapshot* pre
     auto parsed = std::make_shared<Parsed>();
     parsed->content = std::move(content);
     counters_->parses.fetch_add(1, std::memory_order_relaxed);
-    const pugi::xml_parse_result result =
-        parsed->document.load_buffer(parsed->content.data(), parsed->content.size());
-    parsed->wellFormed = result && parsed->document.document_element();
+    parsed->result = parsed->document.load_buffer(parsed->content.data(), parsed->content.size());
+    parsed->wellFormed = parsed->result && parsed->document.document_element();
     if (parsed->wellFormed) BuildIndex(parsed->document, &parsed->index);
     snapshot->parsed = std::move(parsed);
   }

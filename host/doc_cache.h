@@ -92,6 +92,20 @@ struct CounterSet {
   Counter fileChecks;
 };
 
+// Delivers the kit's diagnostics to the host's handler, one at a time.
+class DiagnosticSink {
+ public:
+  void Set(DiagnosticHandler handler);
+  void Report(const Diagnostic& diagnostic);
+  // Whether a handler listens: a finding is only put into words for one.
+  bool Wanted() const { return wanted_.load(std::memory_order_acquire); }
+
+ private:
+  std::mutex mutex_;  // held while the handler runs
+  DiagnosticHandler handler_;
+  std::atomic<bool> wanted_{false};
+};
+
 // A readers-writer lock that lets a waiting writer in before new readers.
 // glibc's default, and so std::shared_mutex, lets a steady stream of readers
 // (several contexts reloading at once) keep a writer out for as long as the
@@ -123,14 +137,16 @@ class RwLock {
 
 class DocCache {
  public:
-  DocCache(std::string root, Freshness freshness, CounterSet* counters);
+  DocCache(std::string root, Freshness freshness, CounterSet* counters, DiagnosticSink* sink);
   ~DocCache();
   DocCache(const DocCache&) = delete;
   DocCache& operator=(const DocCache&) = delete;
 
   // Reads the text of `keyPath` in the file `relative` (a clean path under
   // the root) into `value`, at most 255 characters and a NUL. Returns a
-  // ReadResult; writes nothing unless it returns kReadOk.
+  // ReadResult; writes nothing unless it returns kReadOk. A file that is
+  // missing, unreadable or malformed in a version not seen before, and a
+  // value too long to deliver, are reported to the diagnostic sink.
   int Read(std::string_view relative, const char* keyPath, char* value);
 
   void SetRoot(std::string root);
@@ -151,6 +167,11 @@ class DocCache {
   std::shared_ptr<const Snapshot> Load(Entry& entry, const Snapshot* previous,
                                        std::string_view relative, const char* hostPath);
   bool WatchDirsOf(std::string_view relative);
+  // The diagnostic for the problem of `snapshot`, named after `relative`.
+  Diagnostic Describe(std::string_view relative, const Snapshot& snapshot) const;
+  // Reports a value too long to deliver, once per version of the file.
+  void ReportTooLong(std::string_view relative, const std::shared_ptr<const Snapshot>& snapshot,
+                     const char* keyPath);
   void StartWatcherLocked();
   void OnFileChanged(std::string_view relative);
   void OnTreeChanged();
@@ -165,6 +186,7 @@ class DocCache {
 
   std::atomic<uint64_t> treeGeneration_{0};  // bumped when changes span many files
   CounterSet* const counters_;
+  DiagnosticSink* const sink_;
 };
 
 }  // namespace internal

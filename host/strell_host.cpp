@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <string_view>
 
 #include "host/conf_path.h"
@@ -15,6 +17,7 @@ namespace strell_host {
 namespace {
 
 using internal::CounterSet;
+using internal::DiagnosticSink;
 using internal::DocCache;
 
 std::string RootFromEnvironment() {
@@ -30,7 +33,12 @@ Freshness FreshnessFromEnvironment() {
 
 struct Host {
   CounterSet counters;
-  DocCache cache{RootFromEnvironment(), FreshnessFromEnvironment(), &counters};
+  DiagnosticSink diagnostics;
+  DocCache cache{RootFromEnvironment(), FreshnessFromEnvironment(), &counters, &diagnostics};
+  // Paths refused before they name a file are reported once each; a few
+  // hundred are remembered, so a caller that makes up paths cannot grow it.
+  std::mutex refusedMutex;
+  std::set<std::string> refusedReported;
 };
 
 // Created at the first call and never destroyed: library contexts in other
@@ -48,6 +56,16 @@ void SetFreshness(Freshness freshness) { TheHost().cache.SetFreshness(freshness)
 Freshness GetFreshness() { return TheHost().cache.GetFreshness(); }
 void Settle() { TheHost().cache.Settle(); }
 void DropCache() { TheHost().cache.Drop(); }
+
+void SetDiagnosticHandler(DiagnosticHandler handler) {
+  Host& host = TheHost();
+  host.diagnostics.Set(std::move(handler));
+  // What is wrong with the files now is reported at their next read, also
+  // for the ones read before there was a handler.
+  host.cache.Drop();
+  std::lock_guard<std::mutex> lock(host.refusedMutex);
+  host.refusedReported.clear();
+}
 
 Counters GetCounters() {
   const CounterSet& counters = TheHost().counters;
@@ -80,7 +98,49 @@ std::string MapPath(const std::string& libraryPath) {
   return path;
 }
 
+namespace {
+
+void ReportRefused(Host& host, const char* filePath) {
+  if (!host.diagnostics.Wanted()) return;
+  {
+    std::lock_guard<std::mutex> lock(host.refusedMutex);
+    if (host.refusedReported.size() >= 256 || !host.refusedReported.insert(filePath).second) {
+      return;
+    }
+  }
+  Diagnostic diagnostic;
+  diagnostic.kind = STRELL_HOST_OUTSIDE_ROOT;
+  diagnostic.file = filePath;
+  diagnostic.message = diagnostic.file + ": refused: not a file under " +
+                       std::string(internal::kLibraryPrefix) + " (or a path with \"..\")";
+  host.diagnostics.Report(diagnostic);
+}
+
+}  // namespace
+
 }  // namespace strell_host
+
+extern "C" void StrellHost_SetDiagnosticHandler(StrellHostDiagnosticHandler handler, void* user) {
+  if (handler == nullptr) {
+    strell_host::SetDiagnosticHandler(nullptr);
+    return;
+  }
+  strell_host::SetDiagnosticHandler([handler, user](const strell_host::Diagnostic& diagnostic) {
+    const StrellHostDiagnostic view = {diagnostic.kind,
+                                       diagnostic.file.c_str(),
+                                       diagnostic.hostPath.c_str(),
+                                       diagnostic.keyPath.c_str(),
+                                       diagnostic.line,
+                                       diagnostic.column,
+                                       diagnostic.length,
+                                       diagnostic.message.c_str()};
+    handler(&view, user);
+  });
+}
+
+extern "C" void StrellHost_SetRoot(const char* root) {
+  strell_host::SetRoot(root != nullptr ? root : "");
+}
 
 extern "C" int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath, char* value) {
   using namespace strell_host;
@@ -91,6 +151,7 @@ extern "C" int XMLSParser_ReadContentEx(const char* filePath, const char* keyPat
     char scratch[PATH_MAX];
     std::string_view relative;
     if (!internal::RelativeConfPath(filePath, scratch, sizeof scratch, &relative)) {
+      ReportRefused(host, filePath);
       return kReadRefused;
     }
     return host.cache.Read(relative, keyPath, value);

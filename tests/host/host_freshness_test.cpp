@@ -47,6 +47,39 @@ TEST_P(HostFreshness, EditInPlaceOrRenameOverIsSeenAtTheNextRead) {
   }
 }
 
+TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
+  std::vector<std::string> seen;
+  strell_host::SetDiagnosticHandler([&seen](const strell_host::Diagnostic& d) {
+    seen.push_back(std::to_string(d.kind) + " " + d.file + " " + std::to_string(d.line) + ":" +
+                   std::to_string(d.column) + " " + d.keyPath + " " + std::to_string(d.length));
+  });
+  struct Reset {
+    ~Reset() { strell_host::SetDiagnosticHandler(nullptr); }
+  } reset;
+  const auto readAll = [] {
+    for (const char* file : {"/etc/conf.d/bad.xml", "/etc/conf.d/long.xml", "/etc/conf.d/no.xml",
+                             "/etc/conf.d/../x.xml"}) {
+      ValueOf(file, "/root/a");
+      ValueOf(file, "/root/a");
+    }
+  };
+  Put("bad.xml", "<root>\n  <a>1</b>\n</root>");
+  Put("long.xml", "<root><a>" + std::string(300, 'x') + "</a></root>");
+  readAll();
+  const std::vector<std::string> first = {
+      "3 /etc/conf.d/bad.xml 2:9  0", "4 /etc/conf.d/long.xml 0:0 /root/a 300",
+      "1 /etc/conf.d/no.xml 0:0  0", "5 /etc/conf.d/../x.xml 0:0  0"};
+  EXPECT_EQ(first, seen);
+  // A new version of a broken file is reported again, a repaired one not.
+  Put("bad.xml", "<root><a>1</a></root>");
+  Put("long.xml", "<root><a>" + std::string(301, 'x') + "</a></root>");
+  Changed();
+  readAll();
+  std::vector<std::string> second = first;
+  second.push_back("4 /etc/conf.d/long.xml 0:0 /root/a 301");
+  EXPECT_EQ(second, seen);
+}
+
 TEST_P(HostFreshness, FilesDirectoriesAndLinksAreSeenAsTheyChange) {
   const char* onvif = "/etc/conf.d/config_onvif/config_onvif_metadata.xml";
   const char* link = "/etc/conf.d/config_videoin_c1.xml";

@@ -7,6 +7,10 @@
 // Signals: SIGHUP reloads the configuration (Strell_Parse) without touching
 // connected clients; SIGTERM and SIGINT close every client and release the
 // library context before the process exits.
+//
+// The log: the server's own lines, what the host kit finds wrong with the
+// configuration files (each once per version of a file), and with --trace
+// the library's own trace lines, all prefixed "strell-rtspd: ".
 #include <glib-unix.h>
 #include <gst/gst.h>
 #include <unistd.h>
@@ -63,6 +67,8 @@ void WarnWithoutConfiguration(const std::string& root) {
       root.c_str(), files[0], files[1], files[2]);
 }
 
+void LogLibraryLine(const char* line, void* /*user*/) { Log("libstrell: %s", line); }
+
 // The camera numbers channels and streams from 1 in ONVIF and from 0 in its
 // configuration files; every channel and stream this server logs is in the
 // latter, with the former beside it.
@@ -78,7 +84,7 @@ void LogNumbering() {
 
 int main(int argc, char** argv) {
   // Line-buffered even into a file or pipe, so a log shows each request as it
-  // happens, the library's trace lines (printf) in the same order.
+  // happens.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   // A log reader that goes away must not stop the streaming service.
   std::signal(SIGPIPE, SIG_IGN);
@@ -96,6 +102,10 @@ int main(int argc, char** argv) {
                  "Directory that stands for /etc/conf.d (default: $STRELL_CONF_ROOT, then "
                  "/etc/conf.d)")
       ->type_name("DIR");
+  bool trace = false;
+  app.add_flag("--trace", trace,
+               "Log the library's own trace lines (about a dozen per request) as "
+               "\"strell-rtspd: libstrell: ...\"");
   app.footer(
       "The path and query of each request URI, without the leading slash, is what the library "
       "is asked: rtsp://127.0.0.1:8554/live1.sdp asks for \"live1.sdp\".\n"
@@ -104,6 +114,14 @@ int main(int argc, char** argv) {
 
   gst_init(nullptr, nullptr);
   if (!root.empty()) strell_host::SetRoot(root);
+  // The library prints its trace lines to standard output unless told
+  // otherwise: into this log, or nowhere.
+  Strell_SetTraceHandler(trace ? LogLibraryLine : nullptr, nullptr);
+  // The library answers a missing or broken file with empty profiles, as it
+  // must; the kit says what it found.
+  strell_host::SetDiagnosticHandler([](const strell_host::Diagnostic& diagnostic) {
+    Log("configuration: %s", diagnostic.message.c_str());
+  });
 
   int status = 0;
   {
