@@ -1,12 +1,12 @@
 // The library's own cost: every request kind through the exported functions,
-// with the lean in-memory host of lean_host.cpp answering the reads.
+// with the in-memory host (testing/memory_host.h, quiet) answering the reads.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "bench/alloc_counter.h"
 #include "bench/bench_support.h"
-#include "bench/lean_host.h"
+#include "bench/example_host.h"
 #include "bench/operations.h"
 
 namespace {
@@ -20,8 +20,8 @@ using strell_bench::UrlCase;
 // table is only read afterwards, so threads may share it.
 void ensureConfiguration() {
   static const bool loaded = [] {
-    benchmark::AddCustomContext("strell_configuration", lean_host::LoadBenchConfiguration());
-    benchmark::AddCustomContext("strell_host", "lean in-memory host (bench/lean_host.cpp)");
+    benchmark::AddCustomContext("strell_configuration", strell_bench::LoadExampleIntoMemoryHost());
+    benchmark::AddCustomContext("strell_host", "in-memory host (testing/memory_host.cpp)");
     return true;
   }();
   (void)loaded;

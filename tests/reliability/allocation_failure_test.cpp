@@ -5,9 +5,10 @@
 //
 // A countdown makes allocation number n fail, or every allocation from n on,
 // the way pugixml's tests inject allocation failure. It replaces the global
-// operator new and delete (every form) and, in builds without a sanitizer,
-// malloc, calloc, realloc and free, so the library's malloc of its handle
-// block fails too. The host reads the table of reliability_config.h and never
+// operator new and delete (every form) and, in builds without a sanitizer
+// that owns malloc (AddressSanitizer, ThreadSanitizer, however the flags were
+// given), malloc, calloc, realloc and free, so the library's malloc of its
+// handle block fails too. The host reads the table of reliability_config.h and never
 // allocates, so the countdown meets only the library's allocations.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -65,7 +66,18 @@ void released(const void* memory) {
 
 }  // namespace
 
-#ifdef STRELL_TEST_INTERPOSE_MALLOC
+// A sanitizer that intercepts malloc must keep it: replacing it under one
+// crashes before main. Compilers say so in the preprocessor.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define STRELL_MALLOC_OWNED_BY_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
+    __has_feature(memory_sanitizer)
+#define STRELL_MALLOC_OWNED_BY_SANITIZER 1
+#endif
+#endif
+
+#ifndef STRELL_MALLOC_OWNED_BY_SANITIZER
 constexpr bool kCoversMalloc = true;
 // glibc's allocator under its own names; the replacements forward to it.
 extern "C" {
