@@ -15,23 +15,35 @@ set(strell_gtest_stub ${PROJECT_BINARY_DIR}/googletest-config)
 if(NOT GTest_DIR STREQUAL strell_gtest_stub)
   find_package(GTest QUIET)
 endif()
-set(STRELL_HAVE_GTEST ${GTest_FOUND})
+set(strell_gtest_from_source FALSE)
 if(CMAKE_CROSSCOMPILING AND NOT TARGET GTest::gtest
    AND EXISTS ${STRELL_GTEST_SOURCE_DIR}/CMakeLists.txt)
-  # GoogleTest's own code is not held to the project's warning flags.
-  get_directory_property(strell_saved_options COMPILE_OPTIONS)
-  set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-  add_subdirectory(${STRELL_GTEST_SOURCE_DIR} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  set_directory_properties(PROPERTIES COMPILE_OPTIONS "${strell_saved_options}")
-  foreach(lib gtest gtest_main gmock gmock_main)
-    add_library(GTest::${lib} ALIAS ${lib})
-  endforeach()
-  # find_package(GTest) in tests/ first looks for a package configuration:
-  # an empty one makes it take the targets above.
-  file(WRITE ${strell_gtest_stub}/GTestConfig.cmake
-       "# GoogleTest is built with the project; its targets already exist.\n")
-  set(GTest_DIR ${strell_gtest_stub} CACHE PATH "" FORCE)
-  set(STRELL_HAVE_GTEST TRUE)
+  set(strell_gtest_from_source TRUE)
 endif()
+if(TARGET GTest::gtest OR strell_gtest_from_source)
+  set(STRELL_HAVE_GTEST TRUE)
+else()
+  set(STRELL_HAVE_GTEST FALSE)
+endif()
+
+# Adds GoogleTest's sources to the build where they serve; called once the
+# tests are kept.
+macro(strell_build_gtest_sources)
+  if(strell_gtest_from_source)
+    # GoogleTest's own code is not held to the project's warning flags.
+    get_directory_property(strell_saved_options COMPILE_OPTIONS)
+    set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(${STRELL_GTEST_SOURCE_DIR} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    set_directory_properties(PROPERTIES COMPILE_OPTIONS "${strell_saved_options}")
+    foreach(lib gtest gtest_main gmock gmock_main)
+      add_library(GTest::${lib} ALIAS ${lib})
+    endforeach()
+    # find_package(GTest) in tests/ first looks for a package configuration:
+    # an empty one makes it take the targets above.
+    file(WRITE ${strell_gtest_stub}/GTestConfig.cmake
+         "# GoogleTest is built with the project; its targets already exist.\n")
+    set(GTest_DIR ${strell_gtest_stub} CACHE PATH "" FORCE)
+  endif()
+endmacro()
