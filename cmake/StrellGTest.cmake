@@ -1,4 +1,5 @@
-# GoogleTest for the unit tests.
+# GoogleTest for the unit tests; sets STRELL_HAVE_GTEST (cmake/StrellParts.cmake
+# leaves the tests out without it).
 #
 # The build machine's GoogleTest (libgtest-dev) serves native builds. A cross
 # build has no GoogleTest for its target unless the foreign-architecture
@@ -10,16 +11,25 @@ set(STRELL_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH
     "GoogleTest sources to build when the target has no GoogleTest installed")
 
 set(strell_gtest_stub ${PROJECT_BINARY_DIR}/googletest-config)
-if(NOT TARGET GTest::gtest AND CMAKE_CROSSCOMPILING)
-  # Once chosen (GTest_DIR names the stub below), the source build stays.
-  if(NOT GTest_DIR STREQUAL strell_gtest_stub)
-    find_package(GTest QUIET)
-  endif()
-  if(GTest_DIR STREQUAL strell_gtest_stub OR NOT GTest_FOUND)
-    if(NOT EXISTS ${STRELL_GTEST_SOURCE_DIR}/CMakeLists.txt)
-      message(FATAL_ERROR "No GoogleTest for ${CMAKE_SYSTEM_PROCESSOR}: install Debian's "
-                          "googletest package (scripts/install-deps.sh cross)")
-    endif()
+# Once chosen (GTest_DIR names the stub below), the source build stays.
+if(NOT GTest_DIR STREQUAL strell_gtest_stub)
+  find_package(GTest QUIET)
+endif()
+set(strell_gtest_from_source FALSE)
+if(CMAKE_CROSSCOMPILING AND NOT TARGET GTest::gtest
+   AND EXISTS ${STRELL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  set(strell_gtest_from_source TRUE)
+endif()
+if(TARGET GTest::gtest OR strell_gtest_from_source)
+  set(STRELL_HAVE_GTEST TRUE)
+else()
+  set(STRELL_HAVE_GTEST FALSE)
+endif()
+
+# Adds GoogleTest's sources to the build where they serve; called once the
+# tests are kept.
+macro(strell_build_gtest_sources)
+  if(strell_gtest_from_source)
     # GoogleTest's own code is not held to the project's warning flags.
     get_directory_property(strell_saved_options COMPILE_OPTIONS)
     set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
@@ -36,4 +46,4 @@ if(NOT TARGET GTest::gtest AND CMAKE_CROSSCOMPILING)
          "# GoogleTest is built with the project; its targets already exist.\n")
     set(GTest_DIR ${strell_gtest_stub} CACHE PATH "" FORCE)
   endif()
-endif()
+endmacro()

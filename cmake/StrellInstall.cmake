@@ -1,10 +1,13 @@
 # What `cmake --install` puts where, and the Debian packages made of it.
 #
 # Components, one Debian package each (cmake/StrellPackage.cmake):
-#   runtime  libstrell.so.1.0.0 and its SONAME link            -> libstrell1
-#   dev      strell.h, libstrell.so, the host kit, strell.pc,
-#            the CMake package (strell::strell, strell::host)  -> libstrell-dev
-#   tools    the strell tool and the example configuration     -> strell-tools
+#   runtime       libstrell.so.1.0.0 and its SONAME link         -> libstrell1
+#   host_runtime  libstrell_host.so.1.0.0 and its SONAME link    -> libstrell-host1
+#   dev           strell.h, strell_host.h, the development links,
+#                 the static kit, strell.pc, strell-host.pc, the
+#                 CMake package (strell::strell, strell::host,
+#                 strell::host_shared)                           -> libstrell-dev
+#   tools         the strell tool and the example configuration  -> strell-tools
 #
 # Parts that are not built (host kit, tool, examples) are simply left out, so
 # the rules hold for a library-only build too. Included at the end of the
@@ -41,24 +44,25 @@ install(FILES ${PROJECT_SOURCE_DIR}/include/strell.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 
 # --- The reference host kit --------------------------------------------------
-# strell::host is the static kit (linked into a program, it defines the two
-# host reader functions); strell::host_shared the same kit as a shared library.
+# strell::host links the static kit (it defines the two host reader functions
+# in the program), strell::host_shared the shared one, which a camera image
+# takes at run time without anything of -dev. Each brings the library first
+# (host/CMakeLists.txt says why); strell::host_archive and
+# strell::host_library are the bare files behind them.
 set(STRELL_CONFIG_NEEDS_PUGIXML FALSE)
 if(TARGET strell_host)
+  set(STRELL_CONFIG_NEEDS_PUGIXML TRUE)
   set_target_properties(strell_host PROPERTIES EXPORT_NAME host)
-  strell_relocatable_includes(strell_host)
-  install(TARGETS strell_host EXPORT strellTargets
-    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
-  set(STRELL_CONFIG_NEEDS_PUGIXML TRUE)
-endif()
-if(TARGET strell_host_shared)
-  set(STRELL_CONFIG_NEEDS_PUGIXML TRUE)
   set_target_properties(strell_host_shared PROPERTIES EXPORT_NAME host_shared)
-  strell_relocatable_includes(strell_host_shared)
-  install(TARGETS strell_host_shared EXPORT strellTargets
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev NAMELINK_COMPONENT dev)
-endif()
-if(TARGET strell_host OR TARGET strell_host_shared)
+  set_target_properties(strell_host_archive PROPERTIES EXPORT_NAME host_archive)
+  set_target_properties(strell_host_library PROPERTIES EXPORT_NAME host_library)
+  strell_relocatable_includes(strell_host_archive)
+  strell_relocatable_includes(strell_host_library)
+  install(TARGETS strell_host_archive EXPORT strellTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+  install(TARGETS strell_host_library EXPORT strellTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT host_runtime NAMELINK_COMPONENT dev)
+  install(TARGETS strell_host strell_host_shared EXPORT strellTargets)
   install(FILES ${PROJECT_SOURCE_DIR}/host/strell_host.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 endif()
@@ -116,5 +120,10 @@ else()
 endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/strell.pc.in ${PROJECT_BINARY_DIR}/strell.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/strell.pc DESTINATION ${pc_dir} COMPONENT dev)
+if(TARGET strell_host)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/strell-host.pc.in ${PROJECT_BINARY_DIR}/strell-host.pc
+    @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/strell-host.pc DESTINATION ${pc_dir} COMPONENT dev)
+endif()
 
 include(${PROJECT_SOURCE_DIR}/cmake/StrellPackage.cmake)

@@ -1,7 +1,10 @@
 # Debian packages of the install components (scripts/package.sh runs cpack):
-#   libstrell1     the runtime library
-#   libstrell-dev  header, development link, host kit, pkg-config and CMake files
-#   strell-tools   the strell tool and the example configuration
+#   libstrell1       the runtime library
+#   libstrell-host1  the shared reference host kit, for images without a host
+#   libstrell-dev    headers, development links, the static kit, pkg-config and
+#                    CMake files
+#   strell-tools     the strell tool and the example configuration
+# A camera image takes the runtime packages alone.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME strell)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -14,6 +17,9 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime dev)
+if(TARGET strell_host)
+  list(APPEND CPACK_COMPONENTS_ALL host_runtime)
+endif()
 if(STRELL_HAVE_TOOLS)
   list(APPEND CPACK_COMPONENTS_ALL tools)
 endif()
@@ -33,14 +39,25 @@ set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
+set(CPACK_DEBIAN_HOST_RUNTIME_PACKAGE_NAME libstrell-host1)
+set(CPACK_DEBIAN_HOST_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_HOST_RUNTIME_DESCRIPTION
+  "camera stream URL resolution library - reference host
+ libstrell_host.so.1 defines the two configuration reader functions that
+ libstrell.so.1 leaves to its process, over the XML files of a configuration
+ directory (/etc/conf.d, or $STRELL_CONF_ROOT), for a process that has no
+ host of its own.")
+
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libstrell-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_DESCRIPTION
   "camera stream URL resolution library - development files
  The C header strell.h, the development link of libstrell.so, a pkg-config
  file (strell.pc) and a CMake package (find_package(strell) gives
- strell::strell and strell::host). The reference host kit (strell_host.h)
- implements the configuration readers over a directory of XML files.")
+ strell::strell, strell::host and strell::host_shared). The reference host
+ kit (strell_host.h, libstrell_host.a, the development link of
+ libstrell_host.so, strell-host.pc) implements the configuration readers
+ over a directory of XML files.")
 if(STRELL_CONFIG_NEEDS_PUGIXML)
   set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libpugixml-dev")
 endif()
@@ -53,8 +70,13 @@ set(CPACK_DEBIAN_TOOLS_DESCRIPTION
  configuration directory. An example configuration is installed under
  /usr/share/strell/examples/conf.d.")
 
-# Each package depends on exactly the libstrell1 it was built with.
+# Each package depends on exactly the runtime packages it was built with; the
+# shared kit needs nothing of the library (the library calls the kit), and the
+# tool links the static kit.
 set(CPACK_COMPONENT_DEV_DEPENDS runtime)
+if(TARGET strell_host)
+  list(APPEND CPACK_COMPONENT_DEV_DEPENDS host_runtime)
+endif()
 set(CPACK_COMPONENT_TOOLS_DEPENDS runtime)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, and only those that are missing.
-# Usage: scripts/install-deps.sh [group...]   groups: base (default), clang,
-# reliability, cross, cross-arm64, abi, docs, package, rtsp, bench, all
+# Usage: scripts/install-deps.sh [group...]   groups: base (default), demo,
+# clang, reliability, cross-cc, cross, cross-arm64, abi, docs, package, rtsp,
+# bench, all
 set -euo pipefail
 
+# The library, the host kit and the tool; base adds what the tests need.
+demo="cmake ninja-build g++ pkg-config libpugixml-dev libcli11-dev nlohmann-json3-dev"
 declare -A groups=(
-  [base]="cmake ninja-build g++ make pkg-config binutils libgtest-dev libgmock-dev libpugixml-dev libcli11-dev nlohmann-json3-dev"
+  [base]="$demo make binutils libgtest-dev libgmock-dev"
+  [demo]="$demo"
   [clang]="clang libclang-rt-14-dev"
   [reliability]="clang libclang-rt-14-dev valgrind"
   [bench]="libbenchmark-dev valgrind"
   # Cross builds compile GoogleTest for the target from Debian's source copy
   # (googletest): no foreign architecture is added to the machine.
   [cross]="crossbuild-essential-armhf qemu-user googletest"
+  # Only the cross compiler: the README's cross command with nothing else
+  # for the target.
+  [cross-cc]="crossbuild-essential-armhf"
   [cross-arm64]="crossbuild-essential-arm64 qemu-user googletest"
   [abi]="abigail-tools gcc"
   [package]="dpkg-dev file"

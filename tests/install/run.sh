@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs a built tree into a scratch prefix, checks what landed there, and
-# builds a consumer project against it twice: with pkg-config and with
-# find_package(strell). Runs both consumers.
+# builds consumers against it with pkg-config and with find_package(strell):
+# a host of its own in C, and hosts that take their readers from the host kit,
+# from C and C++, with the kit named before the library, after it or alone.
+# Runs every consumer.
 # Usage: tests/install/run.sh [build-dir]   (default: build, already built)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -39,9 +41,17 @@ check "libstrell.so links to the SONAME" test "$(readlink "$libdir/libstrell.so"
 check "strell.h is installed" test -f "$prefix/include/strell.h"
 check "strell.pc is installed" test -f "$libdir/pkgconfig/strell.pc"
 check "the CMake package is installed" test -f "$libdir/cmake/strell/strellConfig.cmake"
+have_kit=false
 if [[ -f "$prefix/include/strell_host.h" ]]; then
+  have_kit=true
   check "the static host kit is installed" test -f "$libdir/libstrell_host.a"
+  check "libstrell_host.so.1 links to the shared kit" \
+    test "$(readlink "$libdir/libstrell_host.so.1")" = libstrell_host.so.1.0.0
+  check "strell-host.pc is installed" test -f "$libdir/pkgconfig/strell-host.pc"
 fi
+conf="$prefix/share/strell/examples/conf.d"
+check "the example configuration is installed" test -f "$conf/config_streamserver.xml"
+urls=('media/stream.sdp?profile=Profile_1' live1.sdp 'media2/stream.sdp?profile=StreamProfile_1')
 
 # 1. pkg-config, the way a firmware image's makefile links.
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
@@ -52,6 +62,28 @@ check "the consumer builds with pkg-config" \
   $(pkg-config --cflags --libs strell) -Wl,-rpath,"$(pkg-config --variable=libdir strell)" \
   -o "$scratch/firmware_host_pc"
 check "the pkg-config consumer runs against the installed library" "$scratch/firmware_host_pc"
+if $have_kit; then
+  check "pkg-config knows strell-host 1.0.0" test "$(pkg-config --modversion strell-host)" = 1.0.0
+  # The kit from C: named after the library, before it, and its archive
+  # alone (the linker prefers the .so beside it, so the archive is named by
+  # file). A pkg-config that fails leaves its flags out, and the build fails.
+  kit_libs="$(pkg-config --libs strell-host || true)"
+  pc_kinds=("strell, then strell-host" "strell-host, then strell" "strell-host --static, archive")
+  pc_links=(
+    "$(pkg-config --libs strell) $kit_libs"
+    "$kit_libs $(pkg-config --libs strell)"
+    "$(pkg-config --static --libs strell-host | sed 's/-lstrell_host/-l:libstrell_host.a/' || true)"
+  )
+  for i in "${!pc_links[@]}"; do
+    # shellcheck disable=SC2046,SC2086  # the flags are meant to split into words
+    check "a C kit host builds with pkg-config (${pc_kinds[$i]})" \
+      cc -std=c99 -Wall -Wextra -Wpedantic -Werror "$here/consumer/c_kit_host.c" \
+      $(pkg-config --cflags strell-host) ${pc_links[$i]} -Wl,-rpath,"$libdir" \
+      -o "$scratch/c_kit_host_pc$i"
+    check "it resolves one URL of each kind" \
+      env STRELL_CONF_ROOT="$conf" "$scratch/c_kit_host_pc$i" "${urls[@]}"
+  done
+fi
 
 # 2. find_package(strell), the way a CMake project links.
 check "the consumer configures with find_package(strell)" \
@@ -60,13 +92,21 @@ check "the consumer configures with find_package(strell)" \
 check "the find_package consumer builds" cmake --build "$scratch/consumer"
 check "the find_package consumer runs against the installed library" \
   "$scratch/consumer/firmware_host"
-if [[ -x "$scratch/consumer/kit_host" ]]; then
-  conf="$prefix/share/strell/examples/conf.d"
-  if [[ -d "$conf" ]]; then
-    check "strell::host resolves one URL of each kind in the installed examples" \
-      "$scratch/consumer/kit_host" "$conf" "media/stream.sdp?profile=Profile_1" live1.sdp \
-      "media2/stream.sdp?profile=StreamProfile_1"
-  fi
+if $have_kit; then
+  for program in kit_host kit_host_shared; do
+    check "$program resolves one URL of each kind" "$scratch/consumer/$program" "$conf" "${urls[@]}"
+  done
+  check "a C-only project configures with the kit" \
+    cmake -S "$here/consumer/c_only" -B "$scratch/c_only" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_BUILD_RPATH="$libdir"
+  check "a C-only project builds with either kit after, before and without strell::strell" \
+    cmake --build "$scratch/c_only"
+  for kit in host host_shared; do
+    for order in after first alone; do
+      check "camhost_${kit}_$order resolves one URL of each kind" \
+        env STRELL_CONF_ROOT="$conf" "$scratch/c_only/camhost_${kit}_$order" "${urls[@]}"
+    done
+  done
 fi
 if [[ -x "$prefix/bin/strell" ]]; then
   check "the installed strell tool runs" "$prefix/bin/strell" --help
