@@ -1,68 +1,50 @@
-// The encoder settings strell-rtspd reads from the configuration itself.
+// The frame size strell-rtspd reads from the camera's configuration itself,
+// over the shared in-memory host.
 #include "rtspd/rtspd_config.h"
 
 #include <gtest/gtest.h>
 
-#include "fake_host/fake_host.h"
-#include "unit/test_support.h"
+#include "testing/memory_host.h"
 
 namespace strell_rtspd {
 namespace {
 
-using RtspdConfig = strell_test::FakeHostTest;
-
-TEST_F(RtspdConfig, FrameSizeIsTheStreamsConfiguredResolution) {
-  fake_host::Set("/etc/conf.d/config_videoin_c1.xml", "/root/videoin/c1/s2/resolution", "640x360");
-  const VideoFrame frame = ConfiguredVideoFrame(1, 2);
-  EXPECT_EQ(640, frame.size.width);
-  EXPECT_EQ(360, frame.size.height);
-  EXPECT_EQ("configured", frame.origin);
-
-  const std::vector<fake_host::XmlRead> reads = fake_host::XmlReads();
-  ASSERT_EQ(1u, reads.size());
-  EXPECT_EQ("/etc/conf.d/config_videoin_c1.xml", reads[0].file);
-  EXPECT_EQ("/root/videoin/c1/s2/resolution", reads[0].key);
-  EXPECT_TRUE(reads[0].zeroedBuffer);
-}
-
-TEST_F(RtspdConfig, MissingResolutionFallsBackToTheSizeOfTheStreamNumber) {
-  const VideoFrame frame = ConfiguredVideoFrame(0, 1);
-  EXPECT_EQ(320, frame.size.width);
-  EXPECT_EQ(240, frame.size.height);
-  EXPECT_EQ(
-      "no resolution at /root/videoin/c0/s1/resolution in /etc/conf.d/config_videoin_c0.xml, "
-      "using the size for stream 1",
-      frame.origin);
-}
-
-TEST_F(RtspdConfig, UnusableResolutionFallsBackWithItsReason) {
+// The resolution is read as the library reads its values. One that is missing,
+// not "<width>x<height>" or not a JPEG frame size gives way to the stream
+// number's size, and the log says why.
+TEST(RtspdConfig, FrameSizeIsTheConfiguredResolutionOrTheStreamsFallbackWithTheReason) {
+  const char* const kNotASize = "is not <width>x<height>";
+  const char* const kNoFit = "does not fit JPEG over RTP (multiples of 8 up to 2040)";
   struct Case {
-    const char* text;
-    const char* origin;
+    int channel, stream;
+    const char* text;  // null: not in the configuration
+    int width, height;
+    const char* reason;  // null: configured
   };
   const Case cases[] = {
-      {"1920x1080", "configured"},
-      {"8x2040", "configured"},
-      {"1080p", "resolution \"1080p\" is not <width>x<height>, using the size for stream 0"},
-      {"1920x1080 ",
-       "resolution \"1920x1080 \" is not <width>x<height>, using the size for stream 0"},
-      {"", "resolution \"\" is not <width>x<height>, using the size for stream 0"},
-      {"3840x2160",
-       "resolution \"3840x2160\" does not fit JPEG over RTP (multiples of 8 up to 2040), using "
-       "the size for stream 0"},
-      {"1366x768",
-       "resolution \"1366x768\" does not fit JPEG over RTP (multiples of 8 up to 2040), using "
-       "the size for stream 0"},
-      {"-640x480",
-       "resolution \"-640x480\" does not fit JPEG over RTP (multiples of 8 up to 2040), using "
-       "the size for stream 0"},
-      {"99999999999x8",
-       "resolution \"99999999999x8\" is not <width>x<height>, using the size for "
-       "stream 0"},
+      {1, 2, "640x360", 640, 360, nullptr},         {0, 0, "8x2040", 8, 2040, nullptr},
+      {0, 1, nullptr, 320, 240, nullptr},           {3, 2, "1080p", 176, 144, kNotASize},
+      {0, 0, "1920x1080 ", 640, 480, kNotASize},    {0, 3, "", 160, 120, kNotASize},
+      {0, 0, "99999999999x8", 640, 480, kNotASize}, {0, 0, "3840x2160", 640, 480, kNoFit},
+      {0, 0, "1366x768", 640, 480, kNoFit},         {0, 0, "-640x480", 640, 480, kNoFit},
   };
   for (const Case& c : cases) {
-    fake_host::Set("/etc/conf.d/config_videoin_c0.xml", "/root/videoin/c0/s0/resolution", c.text);
-    EXPECT_EQ(c.origin, ConfiguredVideoFrame(0, 0).origin) << c.text;
+    const std::string file = "/etc/conf.d/config_videoin_c" + std::to_string(c.channel) + ".xml";
+    const std::string key = "/root/videoin/c" + std::to_string(c.channel) + "/s" +
+                            std::to_string(c.stream) + "/resolution";
+    const std::string fallback = ", using the size for stream " + std::to_string(c.stream);
+    const std::string origin =
+        c.text == nullptr     ? "no resolution at " + key + " in " + file + fallback
+        : c.reason == nullptr ? "configured"
+                              : "resolution \"" + std::string(c.text) + "\" " + c.reason + fallback;
+    memory_host::Clear();
+    if (c.text != nullptr) memory_host::Set(file, key, c.text);
+    const VideoFrame frame = ConfiguredVideoFrame(c.channel, c.stream);
+    EXPECT_EQ(origin, frame.origin);
+    EXPECT_EQ(c.width, frame.size.width) << origin;
+    EXPECT_EQ(c.height, frame.size.height) << origin;
+    ASSERT_EQ(1u, memory_host::Reads().size());
+    EXPECT_TRUE(memory_host::Reads()[0].zeroedBuffer) << origin;
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,11 +11,9 @@
 namespace strell_rtspd {
 namespace {
 
-void Carry(TMediaEncodeConfig& medium, int channel, int stream, const char* address, int port,
-           int ttl) {
-  medium.mediaTask = 1;
-  medium.channel = channel;
-  medium.stream = stream;
+void Carry(TMediaEncodeConfig& medium, int mediaTask = 1, const char* address = "239.0.0.1",
+           int port = 5000, int ttl = 5) {
+  medium.mediaTask = mediaTask;
   std::snprintf(medium.ipAddress, sizeof medium.ipAddress, "%s", address);
   medium.port = port;
   medium.ttl = ttl;
@@ -24,93 +23,63 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-TEST(RtspdPlan, EachCarriedMediumGetsAPayloaderInVideoAudioMetadataOrder) {
-  TProfileInfo info{};
-  info.profileKey = 222;
-  std::snprintf(info.profileName, sizeof info.profileName, "Profile_1");
-  Carry(info.videoInfo, 1, 1, "239.0.0.1", 5000, 5);
-  Carry(info.audioInfo, 0, 0, "239.0.0.2", 5002, 5);
-  Carry(info.metadataInfo, 0, 0, "239.0.0.3", 5004, 5);
-
-  const MediaPlan plan = PlanMedia(info, VideoFrame{{320, 240}, "configured"});
-  ASSERT_EQ(3u, plan.streams.size());
-  EXPECT_EQ(Medium::kVideo, plan.streams[0].medium);
-  EXPECT_EQ(Medium::kAudio, plan.streams[1].medium);
-  EXPECT_EQ(Medium::kMetadata, plan.streams[2].medium);
-  EXPECT_TRUE(Contains(plan.launch, "pattern=ball "));
-  EXPECT_TRUE(Contains(plan.launch, "width=320,height=240,"));
-  EXPECT_EQ(320, plan.streams[0].frameSize.width);
-  EXPECT_EQ("configured", plan.streams[0].frameSizeOrigin);
-  EXPECT_TRUE(Contains(plan.launch, "rtpjpegpay name=pay0 pt=26"));
-  EXPECT_TRUE(Contains(plan.launch, "freq=440 "));
-  EXPECT_TRUE(Contains(plan.launch, "rtppcmupay name=pay1 pt=0"));
-  EXPECT_TRUE(Contains(plan.launch, "fakesrc name=metadata2 "));
-  EXPECT_TRUE(Contains(plan.launch, "rtpgstpay name=pay2 pt=96"));
-  EXPECT_EQ("strell-rtspd metadata: profile 222 Profile_1, channel 0, stream 0\n",
-            plan.streams[2].metadataText);
-  const std::string size = "sizemax=" + std::to_string(plan.streams[2].metadataText.size()) + " ";
-  EXPECT_TRUE(Contains(plan.launch, size)) << plan.launch;
-  EXPECT_EQ('(', plan.launch.front());
-  EXPECT_EQ(')', plan.launch.back());
-}
-
-TEST(RtspdPlan, PayloaderNamesFollowTheCarriedMediaOnly) {
-  TProfileInfo info{};
-  Carry(info.metadataInfo, 0, 0, "239.0.0.3", 5004, 5);
-  const MediaPlan plan = PlanMedia(info, VideoFrame{});
-  ASSERT_EQ(1u, plan.streams.size());
-  EXPECT_TRUE(Contains(plan.launch, "rtpgstpay name=pay0 "));
-  EXPECT_TRUE(Contains(plan.launch, "fakesrc name=metadata0 "));
-  EXPECT_EQ("metadata0", MetadataSourceName(0));
-}
-
-TEST(RtspdPlan, OnlyMediaTaskOneCarriesAMedium) {
-  for (int task : {0, -1, 2}) {
+// Payloader i carries stream i of the SDP, so the names count the streamed
+// media only.
+TEST(RtspdPlan, OnlyMediaTaskOneIsStreamedInVideoAudioMetadataOrder) {
+  struct Case {
+    int video, audio, metadata;  // each medium's mediaTask
+    std::size_t streamed;
+    const char* last;  // the last payloader
+  };
+  const Case cases[] = {
+      {1, 0, 1, 2, "rtpgstpay name=pay1 pt=96"},
+      {2, 1, -1, 1, "rtppcmupay name=pay0 pt=0"},
+      {0, 2, -1, 0, ""},
+  };
+  for (const Case& c : cases) {
     TProfileInfo info{};
-    Carry(info.videoInfo, 0, 0, "239.0.0.1", 5000, 5);
-    info.videoInfo.mediaTask = task;
+    Carry(info.videoInfo, c.video);
+    Carry(info.audioInfo, c.audio);
+    Carry(info.metadataInfo, c.metadata);
     const MediaPlan plan = PlanMedia(info, VideoFrame{{640, 480}, "configured"});
-    EXPECT_TRUE(plan.streams.empty()) << "mediaTask " << task;
-    EXPECT_TRUE(plan.launch.empty()) << "mediaTask " << task;
+    EXPECT_EQ(c.streamed, plan.streams.size()) << plan.launch;
+    EXPECT_TRUE(Contains(plan.launch, c.last)) << plan.launch;
+    EXPECT_EQ(c.streamed == 0, plan.launch.empty());
   }
 }
 
 // Channel and stream come from the host's configuration: any int must still
-// give a source GStreamer accepts.
+// give a source GStreamer accepts, and a viewer tells the answers apart.
 TEST(RtspdPlan, SourcesStayValidForAnyChannelAndStream) {
-  const int extremes[] = {-2147483647 - 1, -1, 0, 1, 2, 3, 8, 2147483647};
-  for (int n : extremes) {
+  for (int n : {INT_MIN, -1, 0, 1, 2, 3, 8, INT_MAX}) {
     const FrameSize size = FallbackFrameSize(n);
-    EXPECT_GT(size.width, 0) << n;
-    EXPECT_EQ(0, size.width % 8) << n;
-    EXPECT_EQ(0, size.height % 8) << n;
+    EXPECT_TRUE(size.width > 0 && size.width % 8 == 0 && size.height % 8 == 0) << n;
     EXPECT_NE(nullptr, VideoPattern(n)) << n;
-    for (int stream : extremes) {
-      const int hz = ToneFrequency(n, stream);
-      EXPECT_GE(hz, 110) << n << " " << stream;
-      EXPECT_LT(hz, 4000) << n << " " << stream;
+    for (int hz : {ToneFrequency(n, INT_MIN), ToneFrequency(n, 0), ToneFrequency(n, INT_MAX)}) {
+      EXPECT_TRUE(hz >= 110 && hz < 4000) << n;
     }
   }
   EXPECT_STRNE(VideoPattern(0), VideoPattern(1));
-  EXPECT_NE(ToneFrequency(0, 0), ToneFrequency(0, 1));
-  EXPECT_NE(ToneFrequency(0, 0), ToneFrequency(1, 0));
+  // 440 Hz times (channel + 1), plus 110 Hz per stream.
+  EXPECT_EQ(440, ToneFrequency(0, 0));
+  EXPECT_EQ(550, ToneFrequency(0, 1));
+  EXPECT_EQ(880, ToneFrequency(1, 0));
 }
 
-TEST(RtspdPlan, MulticastNeedsAGroupAPortPairAndATtl) {
+TEST(RtspdPlan, MulticastNeedsAnIpv4GroupAPortPairAndATtl) {
   struct Case {
     const char* address;
     int port, ttl;
-    const char* reason;  // empty when usable
+    const char* reason;  // empty when offered
   };
   const Case cases[] = {
-      {"239.255.1.2", 5000, 5, ""},
       {"224.0.0.1", 1, 1, ""},
       {"239.0.0.1", 65534, 255, ""},
-      {"239.0.0.1", 7001, 4, ""},  // odd ports are allowed
+      {"239.0.0.1", 5000, kTtlNotGiven, ""},
       {"", 5000, 5, "no multicast address"},
-      {"192.168.0.10", 5000, 5, "\"192.168.0.10\" is not an IPv4 multicast address"},
       {"240.0.0.1", 5000, 5, "\"240.0.0.1\" is not an IPv4 multicast address"},
       {"239.0.0", 5000, 5, "\"239.0.0\" is not an IPv4 multicast address"},
+      // The server listens on IPv4 loopback only, so an IPv6 group is not offered.
       {"ff05::2:13", 5000, 5,
        "\"ff05::2:13\" is an IPv6 address and the server has IPv4 loopback only"},
       {"239.0.0.1", 0, 5, "multicast port 0 is outside 1..65534"},
@@ -119,24 +88,42 @@ TEST(RtspdPlan, MulticastNeedsAGroupAPortPairAndATtl) {
       {"239.0.0.1", 5000, 256, "multicast TTL 256 is outside 1..255"},
   };
   for (const Case& c : cases) {
-    TMediaEncodeConfig medium{};
-    Carry(medium, 0, 0, c.address, c.port, c.ttl);
-    std::string reason = "unchanged";
-    EXPECT_EQ(c.reason[0] == '\0', UsableMulticast(medium, &reason)) << c.address;
-    EXPECT_EQ(c.reason, reason) << c.address;
+    TProfileInfo info{};
+    Carry(info.videoInfo, 1, c.address, c.port, c.ttl);
+    const MediaPlan plan = PlanMedia(info, VideoFrame{{640, 480}, "configured"});
+    ASSERT_EQ(1u, plan.streams.size());
+    const ServedStream& stream = plan.streams[0];
+    EXPECT_EQ(c.reason[0] == '\0', stream.multicast) << c.address;
+    EXPECT_EQ(c.reason, stream.noMulticastReason) << c.address;
+    // A handler that gives no TTL gets the server's default.
+    EXPECT_EQ(c.ttl == kTtlNotGiven ? kDefaultMulticastTtl : c.ttl, stream.group.ttl);
   }
 }
 
-TEST(RtspdPlan, UnterminatedTextsInTheRecordStayBounded) {
+// The metadata source makes buffers of the line's length, which the server
+// fills with it; the record's texts may lack their terminating NUL.
+TEST(RtspdPlan, MetadataIsALineNamingTheProfileChannelAndStream) {
   TProfileInfo info{};
-  Carry(info.metadataInfo, 0, 0, "", 5000, 5);
+  info.profileKey = 222;
+  std::snprintf(info.profileName, sizeof info.profileName, "Profile_1");
+  Carry(info.videoInfo);
+  Carry(info.metadataInfo);
+  info.metadataInfo.channel = 1;
+  info.metadataInfo.stream = 2;
+  MediaPlan plan = PlanMedia(info, VideoFrame{{640, 480}, "configured"});
+  ASSERT_EQ(2u, plan.streams.size());
+  EXPECT_EQ("strell-rtspd metadata: profile 222 Profile_1, channel 1, stream 2\n",
+            plan.streams[1].metadataText);
+  EXPECT_TRUE(Contains(plan.launch, "fakesrc name=metadata1 ")) << plan.launch;
+  EXPECT_TRUE(Contains(plan.launch, " sizemax=66 ")) << plan.launch;
+
   std::memset(info.profileName, 'n', sizeof info.profileName);
   std::memset(info.metadataInfo.ipAddress, '9', sizeof info.metadataInfo.ipAddress);
-  const MediaPlan plan = PlanMedia(info, VideoFrame{});
-  ASSERT_EQ(1u, plan.streams.size());
-  EXPECT_NE(std::string::npos, plan.streams[0].metadataText.find(std::string(255, 'n') + ","));
-  EXPECT_FALSE(plan.streams[0].multicast);
-  EXPECT_EQ(256u, plan.streams[0].group.address.size());
+  plan = PlanMedia(info, VideoFrame{{640, 480}, "configured"});
+  ASSERT_EQ(2u, plan.streams.size());
+  EXPECT_TRUE(Contains(plan.streams[1].metadataText, std::string(255, 'n') + ", channel 1"));
+  EXPECT_FALSE(plan.streams[1].multicast);
+  EXPECT_EQ(256u, plan.streams[1].group.address.size());
 }
 
 }  // namespace

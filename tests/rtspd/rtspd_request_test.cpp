@@ -3,138 +3,68 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <map>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace strell_rtspd {
 namespace {
 
-TEST(RtspdRequestPath, KeepsQueryAndDropsOneTrailingSlashOfIt) {
+// The server's path for a request URI, resolved against a library that knows
+// a few URLs: what the library is asked, in order, and which answer is taken.
+TEST(RtspdRequest, LibraryIsAskedThePathAndQueryThenForASetupTheMedia) {
+  const int kOk = STRELL_OK, kBad = STRELL_ERR_BAD_SOURCE, kNone = STRELL_ERR_NOT_FOUND;
+  const std::map<std::string, std::pair<int, int>> known = {
+      {"live1.sdp", {kOk, 111}},   {"m?profile=P", {kOk, 222}},   {"cam/stream=1", {kOk, 112}},
+      {"cam", {kOk, 113}},         {"bad/stream=0", {kBad, 333}}, {"bad", {kOk, 334}},
+      {"m?profile=B", {kBad, 335}}};
   struct Case {
     const char* abspath;
     const char* query;
-    const char* path;
+    int code, key;
+    const char* url;    // the answer's: "/" + url is the part of the path that names the media
+    const char* asked;  // the URLs asked, in order
   };
   const Case cases[] = {
-      {"/live1.sdp", nullptr, "/live1.sdp"},
-      {"/media/stream.sdp", "profile=Profile_1", "/media/stream.sdp?profile=Profile_1"},
-      // The aggregate URL a client builds from the Content-Base.
-      {"/media/stream.sdp", "profile=Profile_1/", "/media/stream.sdp?profile=Profile_1"},
-      {"/media/stream.sdp", "profile=P/stream=0", "/media/stream.sdp?profile=P/stream=0"},
-      {"/x", "", "/x?"},
-      {"", nullptr, "/"},
-      {nullptr, "a=b", "/?a=b"},
-      {"no-slash", nullptr, "/no-slash"},
+      {"/live1.sdp", nullptr, kOk, 111, "live1.sdp", "live1.sdp"},
+      {"/m", "profile=P", kOk, 222, "m?profile=P", "m?profile=P"},
+      // The aggregate URL a client builds from the Content-Base ends in a slash.
+      {"/m", "profile=P/", kOk, 222, "m?profile=P", "m?profile=P"},
+      {"/live1.sdp/stream=1", nullptr, kOk, 111, "live1.sdp", "live1.sdp/stream=1 live1.sdp"},
+      {"/m", "profile=P/stream=12", kOk, 222, "m?profile=P", "m?profile=P/stream=12 m?profile=P"},
+      // A configured name may itself end in what looks like a control.
+      {"/cam/stream=1", nullptr, kOk, 112, "cam/stream=1", "cam/stream=1"},
+      // Only "not found" is retried: a bad source is the answer for the path.
+      {"/bad/stream=0", nullptr, kBad, 333, "bad/stream=0", "bad/stream=0"},
+      {"/m", "profile=B/stream=0", kBad, 335, "m?profile=B", "m?profile=B/stream=0 m?profile=B"},
+      // A control is "/stream=" and digits, after a media.
+      {"/live1.sdp/stream=", nullptr, kNone, 0, "live1.sdp/stream=", "live1.sdp/stream="},
+      {"/live1.sdp/stream=1x", nullptr, kNone, 0, "live1.sdp/stream=1x", "live1.sdp/stream=1x"},
+      {"/live1.sdp/track=1", nullptr, kNone, 0, "live1.sdp/track=1", "live1.sdp/track=1"},
+      {"/stream=0", nullptr, kNone, 0, "stream=0", "stream=0"},
+      // Unknown either way: the answer reported is the whole URL's.
+      {"/no.sdp/stream=0", nullptr, kNone, 0, "no.sdp/stream=0", "no.sdp/stream=0 no.sdp"},
+      {"", nullptr, kNone, 0, "", ""},
+      {nullptr, "a=b", kNone, 0, "?a=b", "?a=b"},
+      {"no-slash", nullptr, kNone, 0, "no-slash", "no-slash"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.path, RequestPath(c.abspath, c.query))
-        << (c.abspath ? c.abspath : "(null)") << " ? " << (c.query ? c.query : "(null)");
+    const std::string path = RequestPath(c.abspath, c.query);
+    std::string asked;
+    const PathResolution answer =
+        ResolveRequestPath(path, [&](const std::string& url, TProfileInfo* info) -> int {
+          asked += (asked.empty() ? "" : " ") + url;
+          const auto found = known.find(url);
+          if (found == known.end()) return kNone;
+          info->profileKey = found->second.second;
+          return found->second.first;
+        });
+    EXPECT_EQ(c.code, answer.code) << path;
+    EXPECT_EQ(c.key, answer.info.profileKey) << path;
+    EXPECT_EQ(c.url, answer.url) << path;
+    EXPECT_EQ("/" + answer.url, path.substr(0, answer.matched)) << path;
+    EXPECT_EQ(c.asked, asked) << path;
   }
-  // The library is asked without the one leading slash.
-  EXPECT_EQ("media2/stream.sdp?profile=StreamProfile_1",
-            StreamUrlOfPath("/media2/stream.sdp?profile=StreamProfile_1"));
-  EXPECT_EQ("", StreamUrlOfPath("/"));
-  EXPECT_EQ("/twice", StreamUrlOfPath("//twice"));
-}
-
-TEST(RtspdRequestPath, ControlIsASlashStreamDigitsSuffix) {
-  const std::size_t none = std::string::npos;
-  EXPECT_EQ(std::strlen("/live1.sdp"), ControlStart("/live1.sdp/stream=0"));
-  EXPECT_EQ(std::strlen("/media/stream.sdp?profile=Profile_1"),
-            ControlStart("/media/stream.sdp?profile=Profile_1/stream=12"));
-  EXPECT_EQ(none, ControlStart("/live1.sdp"));
-  EXPECT_EQ(none, ControlStart("/live1.sdp/stream="));
-  EXPECT_EQ(none, ControlStart("/live1.sdp/stream=1x"));
-  EXPECT_EQ(none, ControlStart("/live1.sdp/track=1"));
-  EXPECT_EQ(none, ControlStart("/stream=0"));
-  EXPECT_EQ(none, ControlStart(""));
-}
-
-// A resolver that knows a fixed set of URLs and records what it was asked.
-class ScriptedLibrary {
- public:
-  void Add(const std::string& url, int code, int key) { answers_.push_back({url, code, key}); }
-  int operator()(const std::string& url, TProfileInfo* info) {
-    asked.push_back(url);
-    for (const Answer& answer : answers_) {
-      if (answer.url == url) {
-        info->profileKey = answer.key;
-        return answer.code;
-      }
-    }
-    return STRELL_ERR_NOT_FOUND;
-  }
-  std::vector<std::string> asked;
-
- private:
-  struct Answer {
-    std::string url;
-    int code;
-    int key;
-  };
-  std::vector<Answer> answers_;
-};
-
-PathResolution Resolve(const std::string& path, ScriptedLibrary& library) {
-  return ResolveRequestPath(
-      path, [&library](const std::string& url, TProfileInfo* info) { return library(url, info); });
-}
-
-TEST(RtspdResolveRequestPath, DescribeAsksForTheWholePath) {
-  ScriptedLibrary library;
-  library.Add("media/stream.sdp?profile=Profile_1", STRELL_OK, 222);
-  const PathResolution answer = Resolve("/media/stream.sdp?profile=Profile_1", library);
-  EXPECT_EQ(STRELL_OK, answer.code);
-  EXPECT_EQ(222, answer.info.profileKey);
-  EXPECT_EQ("media/stream.sdp?profile=Profile_1", answer.url);
-  EXPECT_EQ(std::strlen("/media/stream.sdp?profile=Profile_1"), answer.matched);
-  EXPECT_EQ(std::vector<std::string>{"media/stream.sdp?profile=Profile_1"}, library.asked);
-}
-
-TEST(RtspdResolveRequestPath, SetupFallsBackToTheMediaWithoutItsControl) {
-  ScriptedLibrary library;
-  library.Add("live1.sdp", STRELL_OK, 111);
-  const PathResolution answer = Resolve("/live1.sdp/stream=1", library);
-  EXPECT_EQ(STRELL_OK, answer.code);
-  EXPECT_EQ(111, answer.info.profileKey);
-  EXPECT_EQ("live1.sdp", answer.url);
-  EXPECT_EQ(std::strlen("/live1.sdp"), answer.matched);
-  EXPECT_EQ((std::vector<std::string>{"live1.sdp/stream=1", "live1.sdp"}), library.asked);
-}
-
-TEST(RtspdResolveRequestPath, WholePathThatResolvesWinsOverItsMedia) {
-  ScriptedLibrary library;
-  library.Add("cam/stream=1", STRELL_OK, 112);
-  library.Add("cam", STRELL_OK, 111);
-  const PathResolution answer = Resolve("/cam/stream=1", library);
-  EXPECT_EQ(112, answer.info.profileKey);
-  EXPECT_EQ(std::vector<std::string>{"cam/stream=1"}, library.asked);
-}
-
-TEST(RtspdResolveRequestPath, BadSourceIsNotRetriedWithoutControl) {
-  ScriptedLibrary library;
-  library.Add("media2/stream.sdp?profile=P/stream=0", STRELL_ERR_BAD_SOURCE, 333);
-  const PathResolution answer = Resolve("/media2/stream.sdp?profile=P/stream=0", library);
-  EXPECT_EQ(STRELL_ERR_BAD_SOURCE, answer.code);
-  EXPECT_EQ(1u, library.asked.size());
-}
-
-TEST(RtspdResolveRequestPath, UnknownMediaReportsTheWholeUrl) {
-  ScriptedLibrary library;
-  const PathResolution answer = Resolve("/nosuch.sdp/stream=0", library);
-  EXPECT_EQ(STRELL_ERR_NOT_FOUND, answer.code);
-  EXPECT_EQ("nosuch.sdp/stream=0", answer.url);
-  EXPECT_EQ((std::vector<std::string>{"nosuch.sdp/stream=0", "nosuch.sdp"}), library.asked);
-}
-
-TEST(RtspdResolveRequestPath, MediaPartCarriesItsOwnCode) {
-  ScriptedLibrary library;
-  library.Add("media2/stream.sdp?profile=Bad", STRELL_ERR_BAD_SOURCE, 334);
-  const PathResolution answer = Resolve("/media2/stream.sdp?profile=Bad/stream=0", library);
-  EXPECT_EQ(STRELL_ERR_BAD_SOURCE, answer.code);
-  EXPECT_EQ(334, answer.info.profileKey);
-  EXPECT_EQ("media2/stream.sdp?profile=Bad", answer.url);
 }
 
 }  // namespace
