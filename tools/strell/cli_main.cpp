@@ -13,19 +13,41 @@ namespace {
 const char* const kFooter =
     "Exit status: 0 success; 1 a negative answer (a URL that resolves to nothing, check with "
     "warnings only); 2 bad arguments, no configuration, or check with errors.\n"
-    "The library prints trace lines to standard output; strell sends them to standard error "
-    "(text output) or drops them (--json, unless --verbose), so that standard output holds "
-    "only the tool's own report.";
+    "The library's trace lines go to standard error (text output) or are dropped (--json, and "
+    "the probes of check, unless --verbose), so that standard output holds only the "
+    "tool's own report.";
 
 void AddCommonOptions(CLI::App* command, strell_cli::CommonOptions& options) {
   command
       ->add_option("--root", options.root,
-                   "Directory that stands for /etc/conf.d (default: $STRELL_CONF_ROOT, then "
-                   "/etc/conf.d)")
+                   std::string("Directory that stands for ") + kConfigDirectory +
+                       " (default: $STRELL_CONF_ROOT, then " + kConfigDirectory + ")")
       ->type_name("DIR");
   command->add_flag("--json", options.json, "Write JSON to standard output");
   command->add_flag("-v,--verbose", options.verbose,
-                    "With --json, send the library's trace lines to standard error");
+                    "Send every trace line of the library and the host kit's diagnostics to "
+                    "standard error");
+}
+
+// The output format a command line asks for, read before it is parsed.
+std::string AskedFormat(const std::vector<std::string>& args) {
+  std::string format = "text";
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--json") format = "json";
+  }
+  return format;
+}
+
+// With JSON asked for, a command line that does not parse still
+// gives one document on standard output.
+int ReportParseError(const CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
+  const std::string format = AskedFormat(std::vector<std::string>(argv + 1, argv + argc));
+  if (error.get_exit_code() == 0 || format != "json") {
+    return app.exit(error) == 0 ? strell_cli::kExitOk : strell_cli::kExitFailure;
+  }
+  const std::string message = error.what();
+  strell_cli::PrintJson({{"error", message}});
+  return strell_cli::kExitFailure;
 }
 
 }  // namespace
@@ -92,8 +114,9 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? kExitOk : kExitFailure;
+    return ReportParseError(app, error, argc, argv);
   }
+  if (options.json) options.format = "json";
 
   try {
     if (resolve->parsed()) return RunResolve(options, urls);
