@@ -95,8 +95,8 @@ TEST_P(Golden, TranscriptIsTheToolsOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, Golden,
-                         testing::Values("resolve", "explain", "list", "convert", "dump", "check",
-                                         "usage"),
+                         testing::Values("resolve", "explain", "list", "convert", "dump", "urls",
+                                         "check", "usage"),
                          [](const testing::TestParamInfo<const char*>& param) {
                            return std::string(param.param);
                          });

@@ -14,7 +14,7 @@ const char* const kFooter =
     "Exit status: 0 success; 1 a negative answer (a URL that resolves to nothing, check with "
     "warnings only); 2 bad arguments, no configuration, or check with errors.\n"
     "The library's trace lines go to standard error (text output) or are dropped (--json, and "
-    "the probes of check, unless --verbose), so that standard output holds only the "
+    "the probes of check and urls, unless --verbose), so that standard output holds only the "
     "tool's own report.";
 
 void AddCommonOptions(CLI::App* command, strell_cli::CommonOptions& options) {
@@ -105,6 +105,12 @@ int main(int argc, char** argv) {
       app.add_subcommand("dump", "Print every loaded store through the library's dump functions");
   AddCommonOptions(dump, options);
 
+  CLI::App* urlList = app.add_subcommand(
+      "urls",
+      "Every URL the configuration answers, by handler, with its profile key, and the stored "
+      "profiles whose URL another profile or handler answers");
+  AddCommonOptions(urlList, options);
+
   CLI::App* check = app.add_subcommand(
       "check", "Validate a configuration root: errors, warnings, file:line:column, key paths");
   AddCommonOptions(check, options);
@@ -124,6 +130,7 @@ int main(int argc, char** argv) {
     if (list->parsed()) return RunList(options, medium, channel, stream);
     if (convert->parsed()) return RunConvert(options, direction, channel, stream);
     if (dump->parsed()) return RunDump(options);
+    if (urlList->parsed()) return RunUrls(options);
     if (check->parsed()) return RunCheck(options);
   } catch (const std::exception& error) {
     std::cerr << "strell: " << error.what() << '\n';
