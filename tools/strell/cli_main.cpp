@@ -34,19 +34,34 @@ std::string AskedFormat(const std::vector<std::string>& args) {
   std::string format = "text";
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--json") format = "json";
+    if (args[i] == "--format" && i + 1 < args.size()) format = args[i + 1];
+    if (args[i].rfind("--format=", 0) == 0) format = args[i].substr(9);
   }
   return format;
 }
 
-// With JSON asked for, a command line that does not parse still
+// With JSON or SARIF asked for, a command line that does not parse still
 // gives one document on standard output.
 int ReportParseError(const CLI::App& app, const CLI::ParseError& error, int argc, char** argv) {
   const std::string format = AskedFormat(std::vector<std::string>(argv + 1, argv + argc));
-  if (error.get_exit_code() == 0 || format != "json") {
+  if (error.get_exit_code() == 0 || (format != "json" && format != "sarif")) {
     return app.exit(error) == 0 ? strell_cli::kExitOk : strell_cli::kExitFailure;
   }
   const std::string message = error.what();
-  strell_cli::PrintJson({{"error", message}});
+  if (format == "sarif") {
+    strell_cli::PrintJson(
+        {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+         {"version", "2.1.0"},
+         {"runs",
+          {{{"tool", {{"driver", {{"name", "strell"}, {"version", STRELL_VERSION_TEXT}}}}},
+            {"invocations",
+             {{{"executionSuccessful", false},
+               {"toolExecutionNotifications",
+                {{{"level", "error"}, {"message", {{"text", message}}}}}}}}},
+            {"results", strell_cli::Json::array()}}}}});
+  } else {
+    strell_cli::PrintJson({{"error", message}});
+  }
   return strell_cli::kExitFailure;
 }
 
@@ -114,6 +129,8 @@ int main(int argc, char** argv) {
   CLI::App* check = app.add_subcommand(
       "check", "Validate a configuration root: errors, warnings, file:line:column, key paths");
   AddCommonOptions(check, options);
+  check->add_option("--format", options.format, "text, json (as --json) or sarif (SARIF 2.1.0)")
+      ->check(CLI::IsMember({"text", "json", "sarif"}));
 
   for (CLI::App* command : app.get_subcommands({})) command->footer(kFooter);
 
@@ -122,7 +139,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     return ReportParseError(app, error, argc, argv);
   }
-  if (options.json) options.format = "json";
+  if (options.format == "json") options.json = true;
+  if (options.json && options.format == "text") options.format = "json";
 
   try {
     if (resolve->parsed()) return RunResolve(options, urls);
