@@ -184,8 +184,7 @@ class MediaOneChecker {
           config.address = checker_.Read(scope, KeyPath(fields.ipv6, i));
           break;
         case MEDIA1_ADDRESS_NONE:
-          UnknownType(scope, type, {KeyPath(fields.ipv4, i), KeyPath(fields.ipv6, i)},
-                      "\"IPv4\" nor \"IPv6\" (letter case included)");
+          UnknownType(scope, type, {KeyPath(fields.ipv4, i), KeyPath(fields.ipv6, i)});
           break;
       }
       config.port = checker_.Read(scope, KeyPath(fields.port, i));
@@ -201,12 +200,13 @@ class MediaOneChecker {
     return configs;
   }
 
-  void UnknownType(const Scope& scope, const Value& type, const std::vector<std::string>& keys,
-                   const std::string& expected) {
+  // A type that selects no address (the handler's own rule said so).
+  void UnknownType(const Scope& scope, const Value& type, const std::vector<std::string>& keys) {
     if (!type.text.empty()) {
       checker_.Report(Severity::kWarning, "unknown-address-type", scope, type,
-                      "the address type " + Quoted(type.text) + " is neither " + expected +
-                          ": the multicast address is not read");
+                      "the address type " + Quoted(type.text) +
+                          " selects neither address the handler reads (letter case counts): "
+                          "the multicast address is not read");
       return;
     }
     for (const std::string& key : keys) {
@@ -237,8 +237,7 @@ class MediaOneChecker {
         metadata.address = checker_.Read(scope, KeyPath(FIELD_METADATA_IPV6));
         break;
       case MEDIA1_ADDRESS_NONE:
-        UnknownType(scope, type, {KeyPath(FIELD_METADATA_IPV4), KeyPath(FIELD_METADATA_IPV6)},
-                    "\"ipv4\" nor \"ipv6\"");
+        UnknownType(scope, type, {KeyPath(FIELD_METADATA_IPV4), KeyPath(FIELD_METADATA_IPV6)});
         break;
     }
     metadata.port = checker_.Read(scope, KeyPath(FIELD_METADATA_PORT));

@@ -1,9 +1,6 @@
 // The Media2 handler's checker: the stream-profile slots, at the key paths of
 // MediaTwoconfigMap, and the per-medium settings each profile's answer is
 // read from, in the files and at the key paths the library builds.
-#include <cstdio>
-
-#include "base/text.h"
 #include "strell/checker.h"
 
 namespace strell_cli {
@@ -131,14 +128,21 @@ class MediaTwoChecker {
                           : "video is enabled but there is no video source: its URL answers 9");
       return;
     }
-    char canonical[32];
-    std::snprintf(canonical, sizeof canonical, "c%ds%d", channel, stream);
+    // The shortest start of the source the library reads the same way: what
+    // follows it, it ignores.
     const std::string& text = source.text;
-    const size_t length = std::string(canonical).size();
-    if (text.size() > length && text.compare(0, length, canonical) == 0 && !isBlank(text[length])) {
+    size_t used = 1;
+    for (int c = 0, t = 0; used < text.size(); ++used) {
+      if (extractChannelStreamFromStreamProfile(text.substr(0, used).c_str(), c, t) == STRELL_OK &&
+          c == channel && t == stream) {
+        break;
+      }
+    }
+    const std::string rest = text.substr(used);
+    if (rest.find_first_not_of(" \t\n\v\f\r") != std::string::npos) {
       checker_.Report(Severity::kWarning, "trailing-text", scope, source,
-                      "the video source " + Quoted(text) + " has text after " + canonical +
-                          ", which the library ignores");
+                      "the video source " + Quoted(text) + " has " + Quoted(rest) + " after " +
+                          Quoted(text.substr(0, used)) + ", which the library ignores");
     }
   }
 

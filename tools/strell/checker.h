@@ -62,7 +62,7 @@ struct Scope {
 // A handler's numbered slots in a file, learnt from the key paths the
 // library builds for slots 0 and 1 of one field.
 struct Slots {
-  std::string container;  // the element holding them, "/root/network/rtsp"
+  std::string container;  // the key path of the element holding them
   std::string prefix;     // their names up to the number, "s"
   std::string rest;       // the field below a slot, "/accessname"
   std::string Label(int slot) const { return prefix + std::to_string(slot); }

@@ -44,8 +44,8 @@ struct ConfigRoot {
 };
 ConfigRoot ResolveRoot(const CommonOptions& options);
 
-// A library file name relative to the configuration directory:
-// "config_streamserver.xml" for the stream-server file.
+// A library file name relative to the configuration directory, as the
+// findings and the files under a root name it.
 std::string Relative(const std::string& libraryPath);
 
 // True when `root` holds the profile file of at least one handler.

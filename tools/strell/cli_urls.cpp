@@ -17,7 +17,7 @@ std::string Shown(const std::string& url) {
   return quoted == "\"" + url + "\"" && url.find(' ') == std::string::npos ? url : quoted;
 }
 
-// Who answers a shadowed profile's URL instead: "media1 222", or the handler
+// Who answers a shadowed profile's URL instead: a handler and a key, or the handler
 // that claims it and answers 8.
 std::string AnsweredBy(const Resolution& answer) {
   if (answer.handler == nullptr) return "nobody (answer " + std::to_string(answer.code) + ")";

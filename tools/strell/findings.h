@@ -21,7 +21,7 @@ enum class Severity { kWarning, kError };
 struct Finding {
   Severity severity = Severity::kWarning;
   std::string check;    // stable identifier, e.g. "duplicate-access-name"
-  std::string file;     // relative to the root, e.g. "config_streamserver.xml"
+  std::string file;     // relative to the root, as Relative() gives it
   int line = 0;         // 1-based; 0 when the finding has no place in the file
   int column = 0;       // 1-based, in bytes; 0 with line 0
   std::string slot;     // "s2", "i0", "c0/s1", or empty
