@@ -28,4 +28,8 @@ if [[ -x /usr/bin/strell ]]; then
   /usr/bin/strell --version
   /usr/bin/strell resolve --root /usr/share/strell/examples/conf.d \
     "media/stream.sdp?profile=Profile_1" live1.sdp "media2/stream.sdp?profile=StreamProfile_1"
+  /usr/bin/strell check --root /usr/share/strell/examples/conf.d
+  # Without a configuration it suggests the packaged example, not the build machine's.
+  /usr/bin/strell check --root /nonexistent 2>&1 |
+    grep -F -- '--root /usr/share/strell/examples/conf.d'
 fi
