@@ -30,6 +30,6 @@ if [[ -x /usr/bin/strell ]]; then
     "media/stream.sdp?profile=Profile_1" live1.sdp "media2/stream.sdp?profile=StreamProfile_1"
   /usr/bin/strell check --root /usr/share/strell/examples/conf.d
   # Without a configuration it suggests the packaged example, not the build machine's.
-  /usr/bin/strell check --root /nonexistent 2>&1 |
+  { /usr/bin/strell check --root /nonexistent 2>&1 || true; } |
     grep -F -- '--root /usr/share/strell/examples/conf.d'
 fi
