@@ -301,7 +301,8 @@ class MediaOneChecker {
                                ? ": it has no underscore"
                                : ": the channel is the one digit before its first underscore and "
                                  "the stream the number after it, both from 1"));
-    } else if (underscore > 1 && std::isdigit(static_cast<unsigned char>(text[underscore - 2]))) {
+    } else if (underscore != std::string::npos && underscore > 1 &&
+               std::isdigit(static_cast<unsigned char>(text[underscore - 2]))) {
       checker_.Report(Severity::kWarning, "token-numbering", scope, token,
                       "the video encoder token " + Quoted(text) + " " + reads +
                           ": only the last digit before its first underscore counts");

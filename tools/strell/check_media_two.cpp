@@ -43,7 +43,9 @@ class MediaTwoChecker {
       return;
     }
     const Slots slots = SlotsOf(KeyPath(0, MEDIA2_FIELD_TOKEN), KeyPath(1, MEDIA2_FIELD_TOKEN));
-    for (int i = 0; i < kStreamProfileSlots; ++i) {
+    // A reload that ran out of memory may have left fewer records.
+    const int loaded = static_cast<int>(handler_.streamProfiles.size());
+    for (int i = 0; i < kStreamProfileSlots && i < loaded; ++i) {
       Scope scope = file;
       scope.slot = slots.Label(i);
       scope.keys = {handler_.id + i};
@@ -159,7 +161,8 @@ class MediaTwoChecker {
     scope.handler = handler_.id;
     scope.keys = profile.keys;
     multicast.label = std::string(medium.medium) + " " + label;
-    multicast.label.erase(multicast.label.find('/'), 1);
+    const size_t slash = multicast.label.find('/');
+    if (slash != std::string::npos) multicast.label.erase(slash, 1);
     multicast.part = multicast.label;
     if (!checker_.Readable(scope, RootElement(port),
                            "the " + multicast.label + " of " + name +

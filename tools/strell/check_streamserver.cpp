@@ -41,7 +41,9 @@ class StreamserverChecker {
     Capabilities();
     const Slots slots =
         SlotsOf(KeyPath(0, ZELL_FIELD_ACCESSNAME), KeyPath(1, ZELL_FIELD_ACCESSNAME));
-    for (int s = 0; s < kStreamserverSlots; ++s) {
+    // A reload that ran out of memory may have left fewer records.
+    const int loaded = static_cast<int>(handler_.profiles.size());
+    for (int s = 0; s < kStreamserverSlots && s < loaded; ++s) {
       Scope scope = file_;
       scope.slot = slots.Label(s);
       scope.keys = {handler_.id + s};

@@ -107,10 +107,11 @@ std::vector<std::string> Notes(const LibrarySession& session, const Resolution& 
   std::vector<std::string> notes;
   if (resolution.code != STRELL_OK || resolution.handler == nullptr) return notes;
   const TProfileInfo& info = resolution.info;
-  if (const CUrlStreamserver* server = session.handler<CUrlStreamserver>();
-      server != nullptr && resolution.handler->keyBase == server->id) {
-    const CZellProfile& slot = server->profiles[static_cast<size_t>(info.profileKey - server->id)];
-    if (slot.enable == 0) {
+  const CUrlStreamserver* server = session.handler<CUrlStreamserver>();
+  const size_t index = static_cast<size_t>(info.profileKey - resolution.handler->keyBase);
+  if (server != nullptr && resolution.handler->keyBase == server->id &&
+      index < server->profiles.size()) {
+    if (server->profiles[index].enable == 0) {
       notes.push_back("the enable flag of slot " +
                       SlotLabel(*resolution.handler, info.profileKey - server->id) +
                       " is 0; the library resolves the slot all the same");

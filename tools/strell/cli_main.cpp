@@ -151,7 +151,12 @@ int main(int argc, char** argv) {
     if (urlList->parsed()) return RunUrls(options);
     if (check->parsed()) return RunCheck(options);
   } catch (const std::exception& error) {
-    std::cerr << "strell: " << error.what() << '\n';
+    // Out of memory, or a file that cannot be written: still one document.
+    if (options.json) {
+      PrintJson({{"error", error.what()}});
+    } else {
+      std::cerr << "strell: " << error.what() << '\n';
+    }
   }
   return kExitFailure;
 }
