@@ -36,11 +36,12 @@ std::string SlotText(const StoredProfile& profile) {
          std::to_string(profile.key) + ")";
 }
 
-// The first stored profile of `handler` named `name`.
+// The first stored profile of `handler` named `name` (an empty access name
+// answers the empty URL).
 const StoredProfile* Named(const std::vector<StoredProfile>& stored,
                            const CHandlerDescription& handler, const std::string& name) {
   for (const StoredProfile& profile : stored) {
-    if (profile.handler == &handler && !profile.name.empty() && profile.name == name) {
+    if (profile.handler == &handler && profile.name == name) {
       return &profile;
     }
   }
