@@ -301,7 +301,7 @@ int DocCache::Read(std::string_view relative, const char* keyPath, char* value) 
         // Reported after the lock, from a snapshot kept alive for it.
         const std::shared_ptr<const Snapshot> reported = (*entry)->snapshot;
         lock.unlock();
-        ReportTooLong(relative, reported, keyPath);
+        ReportTooLong(relative, reported, keyPath, 255);
         return result;
       }
       stale = (*entry)->snapshot;
@@ -381,8 +381,20 @@ Diagnostic DocCache::Describe(std::string_view relative, const Snapshot& snapsho
   return diagnostic;
 }
 
+void DocCache::ReportTooLong(std::string_view relative, const char* keyPath, size_t limit) {
+  if (!sink_->Wanted()) return;
+  std::shared_ptr<const Snapshot> snapshot;
+  {
+    std::shared_lock<RwLock> lock(mutex_);
+    const std::shared_ptr<Entry>* entry = entries_.Find(relative);
+    if (entry != nullptr) snapshot = (*entry)->snapshot;
+  }
+  ReportTooLong(relative, snapshot, keyPath, limit);
+}
+
 void DocCache::ReportTooLong(std::string_view relative,
-                             const std::shared_ptr<const Snapshot>& snapshot, const char* keyPath) {
+                             const std::shared_ptr<const Snapshot>& snapshot, const char* keyPath,
+                             size_t limit) {
   if (snapshot == nullptr || snapshot->parsed == nullptr || keyPath == nullptr) return;
   const Parsed& parsed = *snapshot->parsed;
   {
@@ -400,8 +412,8 @@ void DocCache::ReportTooLong(std::string_view relative,
   diagnostic.keyPath = keyPath;
   diagnostic.length = std::strlen(element.text().get());
   diagnostic.message = diagnostic.hostPath + ": " + diagnostic.keyPath + " has " +
-                       std::to_string(diagnostic.length) +
-                       " characters, more than the 255 a read delivers: the read fails";
+                       std::to_string(diagnostic.length) + " characters, more than the " +
+                       std::to_string(limit) + " a read delivers: the read fails";
   sink_->Report(diagnostic);
 }
 
@@ -422,7 +434,7 @@ int DocCache::ReadAndReload(std::string_view relative, const Snapshot* stale, co
       if (result == kReadTooLong && sink_->Wanted()) {
         lock.unlock();
         guard.unlock();
-        ReportTooLong(relative, current, keyPath);
+        ReportTooLong(relative, current, keyPath, 255);
       }
       return result;
     }
@@ -448,7 +460,7 @@ int DocCache::ReadAndReload(std::string_view relative, const Snapshot* stale, co
     sink_->Report(diagnostic);
   }
   const int result = Extract(*fresh, keyPath, value);
-  if (result == kReadTooLong && sink_->Wanted()) ReportTooLong(relative, fresh, keyPath);
+  if (result == kReadTooLong && sink_->Wanted()) ReportTooLong(relative, fresh, keyPath, 255);
   return result;
 }
 

@@ -148,6 +148,10 @@ class DocCache {
   // missing, unreadable or malformed in a version not seen before, and a
   // value too long to deliver, are reported to the diagnostic sink.
   int Read(std::string_view relative, const char* keyPath, char* value);
+  // Reports that the value of `keyPath` in `relative`, just read, is longer
+  // than the `limit` characters its reader takes, once per version of the
+  // file: a device parameter that does not fit its caller's buffer.
+  void ReportTooLong(std::string_view relative, const char* keyPath, size_t limit);
 
   void SetRoot(std::string root);
   std::string Root() const;
@@ -169,9 +173,9 @@ class DocCache {
   bool WatchDirsOf(std::string_view relative);
   // The diagnostic for the problem of `snapshot`, named after `relative`.
   Diagnostic Describe(std::string_view relative, const Snapshot& snapshot) const;
-  // Reports a value too long to deliver, once per version of the file.
+  // Reports a value longer than `limit`, once per version of the file.
   void ReportTooLong(std::string_view relative, const std::shared_ptr<const Snapshot>& snapshot,
-                     const char* keyPath);
+                     const char* keyPath, size_t limit);
   void StartWatcherLocked();
   void OnFileChanged(std::string_view relative);
   void OnTreeChanged();

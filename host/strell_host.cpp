@@ -188,9 +188,14 @@ extern "C" int Configer_GetParamValueByXPath(const char* name, char* value, int 
     char text[256];
     const int result = host.cache.Read(std::string_view(file, fileLength), keyPath, text);
     if (result != kReadOk) return result;
-    // Never a cut: a shortened number would be another number.
+    // Never a cut: a shortened number would be another number. A text
+    // longer than the caller's buffer is reported, as a value too long.
     const size_t length = std::strlen(text);
-    if (length > static_cast<size_t>(size) - 1) return kReadTooLong;
+    if (length > static_cast<size_t>(size) - 1) {
+      host.cache.ReportTooLong(std::string_view(file, fileLength), keyPath,
+                               static_cast<size_t>(size) - 1);
+      return kReadTooLong;
+    }
     std::memcpy(value, text, length + 1);
     return kReadOk;
   } catch (...) {

@@ -29,7 +29,8 @@
 //     with the start values of every field it would have read, and no error.
 //     The kit tells the host what it found instead, through a handler: a file
 //     missing, unreadable or not well-formed (with line and column), a value
-//     too long to deliver, a path refused. Each once per version of a file.
+//     too long to deliver (over 255 characters, or a parameter longer than
+//     the caller's buffer), a path refused. Each once per version of a file.
 //
 // This header is C++; its C part (the diagnostics handler and the root) can
 // be used from C as well.
@@ -47,7 +48,7 @@ typedef enum StrellHostDiagnosticKind {
   STRELL_HOST_MISSING_FILE = 1,    /* a file the library reads does not exist */
   STRELL_HOST_UNREADABLE_FILE = 2, /* not a regular file, no permission, over 16 MiB, I/O error */
   STRELL_HOST_MALFORMED_FILE = 3,  /* not well-formed XML, or caught half written */
-  STRELL_HOST_VALUE_TOO_LONG = 4,  /* a value of more than 255 characters: not delivered */
+  STRELL_HOST_VALUE_TOO_LONG = 4,  /* a value longer than the read takes: not delivered */
   STRELL_HOST_OUTSIDE_ROOT = 5     /* a path not under /etc/conf.d/, or leading out of the root */
 } StrellHostDiagnosticKind;
 
@@ -171,7 +172,8 @@ enum ReadResult : int {
 //  - Configer_GetParamValueByXPath(name, value, size) reads the parameter
 //    `name` ("group_name") into `value`: at most size - 1 characters and a
 //    NUL. A parameter that is missing, or whose text does not fit, gives the
-//    empty text (when size > 0) and a nonzero result. A name without an
+//    empty text (when size > 0) and a nonzero result; one that does not fit
+//    is reported as a value too long. A name without an
 //    underscore, with an empty group or name, or with a slash, names no
 //    parameter.
 

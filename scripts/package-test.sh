@@ -73,4 +73,8 @@ echo "package-test: ${names[*]} installed; libstrell.so.1 is known to the dynami
 if [[ -x /usr/bin/strell ]]; then
   /usr/bin/strell --version
   /usr/bin/strell resolve --root /usr/share/strell/examples/conf.d "${urls[@]}"
+  /usr/bin/strell check --root /usr/share/strell/examples/conf.d
+  # Without a configuration it suggests the packaged example, not the build machine's.
+  { /usr/bin/strell check --root /nonexistent 2>&1 || true; } |
+    grep -F -- '--root /usr/share/strell/examples/conf.d'
 fi

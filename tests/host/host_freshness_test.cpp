@@ -62,13 +62,17 @@ TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
       ValueOf(file, "/root/a");
       ValueOf(file, "/root/a");
     }
+    char parameter[8];  // as the library reads one: at most 7 characters
+    for (int i = 0; i < 2; ++i) Configer_GetParamValueByXPath("capability_wide", parameter, 8);
   };
   Put("bad.xml", "<root>\n  <a>1</b>\n</root>");
   Put("long.xml", "<root><a>" + std::string(300, 'x') + "</a></root>");
+  Put("config_capability.xml", "<root><capability><wide>00000003</wide></capability></root>");
   readAll();
   const std::vector<std::string> first = {
       "3 /etc/conf.d/bad.xml 2:9  0", "4 /etc/conf.d/long.xml 0:0 /root/a 300",
-      "1 /etc/conf.d/no.xml 0:0  0", "5 /etc/conf.d/../x.xml 0:0  0"};
+      "1 /etc/conf.d/no.xml 0:0  0", "5 /etc/conf.d/../x.xml 0:0  0",
+      "4 /etc/conf.d/config_capability.xml 0:0 /root/capability/wide 8"};
   EXPECT_EQ(first, seen);
   // A new version of a broken file is reported again, a repaired one not.
   Put("bad.xml", "<root><a>1</a></root>");

@@ -110,6 +110,16 @@ if $have_kit; then
 fi
 if [[ -x "$prefix/bin/strell" ]]; then
   check "the installed strell tool runs" "$prefix/bin/strell" --help
+  # Moved, the tree still finds its own example beside the tool, and never
+  # a path of the build machine.
+  moved="$scratch/moved"
+  mv "$prefix" "$moved"
+  mkdir "$scratch/empty"
+  example="$(cd "$moved/share/strell/examples/conf.d" && pwd -P)"
+  check "a moved strell suggests the example installed beside it" bash -c \
+    "'$moved/bin/strell' check --root '$scratch/empty' 2>&1 | grep -qxF -- \
+     'strell: no camera configuration in $scratch/empty (--root): it holds none of config_onvif/config_onvif_media_profile.xml config_streamserver.xml config_streamprofile.xml. Name the directory that stands for /etc/conf.d/ with --root DIR (or STRELL_CONF_ROOT); the bundled example is --root $example'"
+  check "the installed example checks clean" "$moved/bin/strell" check --root "$example"
 fi
 
 echo "install: $passed passed, $failed failed"

@@ -16,6 +16,7 @@ int RunList(const CommonOptions& options, const std::string& medium, int channel
 // `direction` is "onvif-to-config" or "config-to-onvif".
 int RunConvert(const CommonOptions& options, const std::string& direction, int channel, int stream);
 int RunDump(const CommonOptions& options);
+int RunUrls(const CommonOptions& options);
 int RunCheck(const CommonOptions& options);
 
 }  // namespace strell_cli

@@ -1,6 +1,6 @@
 #include "strell/cli_common.h"
 
-#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,30 +8,51 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "api/stream_url_hndl.h"
-#include "media1/url_media_one.h"
-#include "media2/url_media_two.h"
-#include "streamserver/url_streamserver.h"
-#include "strell_host.h"
+#include "strell/characters.h"
 
 namespace strell_cli {
 
 namespace {
-
-// The files whose presence makes a directory a configuration root: the one
-// file each handler cannot work without.
-const char* const kHandlerFiles[] = {
-    "config_onvif/config_onvif_media_profile.xml",
-    "config_streamserver.xml",
-    "config_streamprofile.xml",
-};
 
 bool IsRegularFile(const std::string& path) {
   struct stat status {};
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-nlohmann::ordered_json MediumToJson(const TMediaEncodeConfig& medium) {
+// The example configuration shipped with the tool: the data directory seen
+// from the tool's own directory, so an installed tool finds the installed
+// example wherever its prefix was moved. In the build tree the same relative
+// place links to the source tree's example. Empty when there is none.
+std::string BundledExample() {
+  char self[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length <= 0) return std::string();
+  std::string directory(self, static_cast<size_t>(length));
+  directory.erase(directory.rfind('/') + 1);
+  char resolved[PATH_MAX];
+  if (realpath((directory + STRELL_EXAMPLE_FROM_BINDIR).c_str(), resolved) == nullptr) {
+    return std::string();
+  }
+  return HoldsConfiguration(resolved) ? resolved : std::string();
+}
+
+LibraryLines gLines = LibraryLines::kStdout;
+
+void LineToStdout(const char* line, void*) { std::cout << line << '\n'; }
+void LineToStderr(const char* line, void*) { std::cerr << line << '\n'; }
+
+void RouteLines(LibraryLines lines) {
+  gLines = lines;
+  Strell_SetTraceHandler(lines == LibraryLines::kStdout   ? LineToStdout
+                         : lines == LibraryLines::kStderr ? LineToStderr
+                                                          : nullptr,
+                         nullptr);
+}
+
+// The kit calls its handler from the reading thread; the tool has one.
+std::vector<strell_host::Diagnostic> gDiagnostics;
+
+Json MediumToJson(const TMediaEncodeConfig& medium) {
   return {{"mediaTask", medium.mediaTask}, {"channel", medium.channel}, {"stream", medium.stream},
           {"ipAddress", medium.ipAddress}, {"port", medium.port},       {"ttl", medium.ttl}};
 }
@@ -53,124 +74,190 @@ void PrintMedium(std::ostream& out, const char* label, const TMediaEncodeConfig&
 
 ConfigRoot ResolveRoot(const CommonOptions& options) {
   if (!options.root.empty()) return {options.root, "--root"};
+  // The kit's own choice when no root is set: the variable, then the
+  // library's configuration directory.
   const char* fromEnvironment = std::getenv("STRELL_CONF_ROOT");
-  if (fromEnvironment != nullptr && fromEnvironment[0] != '\0') {
-    return {fromEnvironment, "STRELL_CONF_ROOT"};
-  }
-  return {"/etc/conf.d", "the default"};
+  const bool set = fromEnvironment != nullptr && fromEnvironment[0] != '\0';
+  return {strell_host::Root(), set ? "STRELL_CONF_ROOT" : "the default"};
+}
+
+std::string Relative(const std::string& libraryPath) {
+  const std::string directory = kConfigDirectory;
+  return libraryPath.compare(0, directory.size(), directory) == 0
+             ? libraryPath.substr(directory.size())
+             : libraryPath;
 }
 
 bool HoldsConfiguration(const std::string& root) {
-  for (const char* file : kHandlerFiles) {
-    if (IsRegularFile(root + "/" + file)) return true;
+  for (const CHandlerDescription& handler : kHandlerChain) {
+    if (IsRegularFile(root + "/" + Relative(handler.profileFile()))) return true;
   }
   return false;
 }
 
-namespace {
-
-// Where the example configuration is: in the source tree for a build, under
-// the data directory for an installed tool.
-std::string BundledExampleRoot() {
-  for (const char* root : {STRELL_EXAMPLE_ROOT, STRELL_INSTALLED_EXAMPLE_ROOT}) {
-    if (IsRegularFile(std::string(root) + "/config_streamserver.xml")) return root;
+std::string MissingConfiguration(const ConfigRoot& root) {
+  std::string message =
+      "no camera configuration in " + root.path + " (" + root.origin + "): it holds none of";
+  for (const CHandlerDescription& handler : kHandlerChain) {
+    message += " " + Relative(handler.profileFile());
   }
-  return "examples/conf.d";
+  message += ". Name the directory that stands for " + std::string(kConfigDirectory) +
+             " with --root DIR (or STRELL_CONF_ROOT); ";
+  const std::string example = BundledExample();
+  return message + (example.empty() ? "no example configuration is installed beside the tool"
+                                    : "the bundled example is --root " + example);
 }
 
-}  // namespace
-
-int ReportMissingConfiguration(const ConfigRoot& root) {
-  std::cerr << "strell: no camera configuration in " << root.path << " (" << root.origin
-            << "): it holds none of";
-  for (const char* file : kHandlerFiles) std::cerr << ' ' << file;
-  std::cerr << ".\nstrell: name the directory that stands for /etc/conf.d with --root DIR (or "
-               "STRELL_CONF_ROOT); the bundled example is --root "
-            << BundledExampleRoot() << "\n";
+int ReportMissingConfiguration(const ConfigRoot& root, const CommonOptions& options) {
+  if (options.json) {
+    PrintJson({{"root", root.path}, {"error", MissingConfiguration(root)}});
+  } else {
+    std::cerr << "strell: " << MissingConfiguration(root) << '\n';
+  }
   return kExitFailure;
 }
 
-LibraryOutput LibraryOutputFor(const CommonOptions& options) {
-  if (options.json && !options.verbose) return LibraryOutput::kDiscard;
-  return LibraryOutput::kStderr;
+LibraryLines LibraryLinesFor(const CommonOptions& options) {
+  if (options.json && !options.verbose) return LibraryLines::kDropped;
+  return LibraryLines::kStderr;
 }
 
-StdoutDiversion::StdoutDiversion(LibraryOutput target) {
-  if (target == LibraryOutput::kStdout) return;
-  std::cout.flush();
-  std::fflush(stdout);
-  const int replacement = target == LibraryOutput::kDiscard
-                              ? open("/dev/null", O_WRONLY | O_CLOEXEC)
-                              : fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-  if (replacement < 0) return;
-  saved_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
-  if (saved_ < 0 || dup2(replacement, STDOUT_FILENO) < 0) {
-    // Without a spare descriptor the lines stay where the library puts them.
-    if (saved_ >= 0) close(saved_);
-    saved_ = -1;
-  }
-  close(replacement);
-}
+LinesTo::LinesTo(LibraryLines lines) : previous_(gLines) { RouteLines(lines); }
+LinesTo::~LinesTo() { RouteLines(previous_); }
 
-StdoutDiversion::~StdoutDiversion() {
-  if (saved_ < 0) return;
-  std::fflush(stdout);
-  dup2(saved_, STDOUT_FILENO);
-  close(saved_);
-}
-
-LibrarySession::LibrarySession(const std::string& root, LibraryOutput output) : output_(output) {
+LibrarySession::LibrarySession(const std::string& root, LibraryLines lines, bool verbose)
+    : root_(root), verbose_(verbose) {
   strell_host::SetRoot(root);
   // One load and a few queries: no file watching, whatever the environment asks.
   strell_host::SetFreshness(strell_host::Freshness::kStrict);
+  gDiagnostics.clear();
+  strell_host::SetDiagnosticHandler([verbose](const strell_host::Diagnostic& diagnostic) {
+    gDiagnostics.push_back(diagnostic);
+    if (verbose) std::cerr << "strell: host kit: " << diagnostic.message << '\n';
+  });
+  RouteLines(lines);
   Strell_Init(&handle_);
-  parseCode_ = Call([this] { return Strell_Parse(handle_); });
+  parseCode_ = Strell_Parse(handle_);
 }
 
-LibrarySession::~LibrarySession() { Strell_Release(&handle_); }
-
-CUrlMediaOne* LibrarySession::mediaOne() const {
-  if (handle_ == nullptr || handle_->context->handlers.size() < 1) return nullptr;
-  return dynamic_cast<CUrlMediaOne*>(handle_->context->handlers[0]);
+LibrarySession::~LibrarySession() {
+  Strell_Release(&handle_);
+  strell_host::SetDiagnosticHandler(nullptr);
 }
 
-CUrlStreamserver* LibrarySession::streamServer() const {
-  if (handle_ == nullptr || handle_->context->handlers.size() < 2) return nullptr;
-  return dynamic_cast<CUrlStreamserver*>(handle_->context->handlers[1]);
+const std::vector<strell_host::Diagnostic>& LibrarySession::diagnostics() const {
+  return gDiagnostics;
 }
 
-CUrlMediaTwo* LibrarySession::mediaTwo() const {
-  if (handle_ == nullptr || handle_->context->handlers.size() < 3) return nullptr;
-  return dynamic_cast<CUrlMediaTwo*>(handle_->context->handlers[2]);
-}
-
-const char* HandlerOfKey(int key) {
-  if (key >= 111 && key <= 114) return "streamserver";
-  if (key >= 222 && key <= 225) return "media1";
-  if (key >= 333 && key <= 342) return "media2";
-  return nullptr;
+std::vector<StoredProfile> StoredProfiles(const LibrarySession& session) {
+  std::vector<StoredProfile> stored;
+  const auto add = [&stored](int id, int key, const std::string& name) {
+    StoredProfile profile;
+    profile.handler = describeHandler(id);
+    profile.key = key;
+    profile.slot = key - id;
+    profile.name = name;
+    if (!name.empty()) {
+      profile.url = profile.handler->marker != nullptr ? profile.handler->marker() + name : name;
+    }
+    stored.push_back(profile);
+  };
+  if (const CUrlMediaOne* handler = session.handler<CUrlMediaOne>()) {
+    for (const CMediaOneProfile& p : handler->mediaOneProfiles) {
+      add(handler->id, p.profileKey, p.profileToken);
+    }
+  }
+  if (const CUrlStreamserver* handler = session.handler<CUrlStreamserver>()) {
+    for (const CZellProfile& p : handler->profiles) add(handler->id, p.profileKey, p.accessname);
+  }
+  if (const CUrlMediaTwo* handler = session.handler<CUrlMediaTwo>()) {
+    for (const CStreamProfile& p : handler->streamProfiles) {
+      add(handler->id, p.profileKey, p.profileToken);
+    }
+  }
+  return stored;
 }
 
 std::string ProfileNameOfKey(const LibrarySession& session, int key) {
-  if (const CUrlMediaOne* media1 = session.mediaOne()) {
-    for (const CMediaOneProfile& profile : media1->mediaOneProfiles) {
-      if (profile.profileKey == key) return profile.profileToken;
-    }
-  }
-  if (const CUrlStreamserver* server = session.streamServer()) {
-    for (const CZellProfile& profile : server->profiles) {
-      if (profile.profileKey == key) return profile.accessname;
-    }
-  }
-  if (const CUrlMediaTwo* media2 = session.mediaTwo()) {
-    for (const CStreamProfile& profile : media2->streamProfiles) {
-      if (profile.profileKey == key) return profile.profileToken;
-    }
+  for (const StoredProfile& profile : StoredProfiles(session)) {
+    if (profile.key == key) return profile.name;
   }
   return std::string();
 }
 
-nlohmann::ordered_json ProfileInfoToJson(const TProfileInfo& info) {
+Resolution ResolveUrl(const LibrarySession& session, const std::string& url) {
+  Resolution result;
+  result.code = Strell_GetProfileInfoByStreamUrl(session.handle(), url.c_str(), &result.info);
+  // A profile key is written on success and for a video source that does
+  // not parse; otherwise the first handler whose marker test takes the URL
+  // claimed it (a whole-URL handler claims only what it answers).
+  if (result.code == STRELL_OK || result.code == STRELL_ERR_BAD_SOURCE) {
+    result.handler = describeKey(result.info.profileKey);
+  } else {
+    for (const CHandlerDescription& handler : kHandlerChain) {
+      if (handler.tokenOf != nullptr && handler.tokenOf(url.c_str()) != nullptr) {
+        result.handler = &handler;
+        break;
+      }
+    }
+  }
+  if (result.code == STRELL_OK) return result;
+  if (result.code == STRELL_ERR_BAD_SOURCE) {
+    std::string source;
+    if (const CUrlMediaTwo* media2 = session.handler<CUrlMediaTwo>()) {
+      for (const CStreamProfile& profile : media2->streamProfiles) {
+        if (profile.profileKey == result.info.profileKey) source = profile.videoEncodeConfig.source;
+      }
+    }
+    result.reason = std::string("bad video source: the ") +
+                    (result.handler != nullptr ? result.handler->title : "") + " profile " +
+                    Quoted(result.info.profileName) + " (key " +
+                    std::to_string(result.info.profileKey) + ") has the video source " +
+                    Quoted(source) + ", which does not read as c<channel>s<stream>";
+  } else if (result.code == STRELL_ERR_NOT_FOUND && result.handler != nullptr) {
+    result.reason = std::string("profile not found: the ") + result.handler->title +
+                    " handler claims the URL and loads no profile with the token " +
+                    Quoted(result.handler->tokenOf(url.c_str()));
+  } else if (result.code == STRELL_ERR_NOT_FOUND) {
+    result.reason = "not claimed by any handler: the URL holds";
+    const char* joint = " neither ";
+    for (const CHandlerDescription& handler : kHandlerChain) {
+      if (handler.marker == nullptr) continue;
+      result.reason += joint + Quoted(handler.marker());
+      joint = " nor ";
+    }
+    result.reason += " with a token, and equals no access name";
+  } else {
+    result.reason = "the library answered " + std::to_string(result.code);
+  }
+  return result;
+}
+
+bool Candidate::answersItself() const {
+  return answer.info.profileKey == profile.key &&
+         (answer.code == STRELL_OK || answer.code == STRELL_ERR_BAD_SOURCE);
+}
+
+std::vector<Candidate> ProbeProfiles(const LibrarySession& session) {
+  LinesTo lines(session.verbose() ? LibraryLines::kStderr : LibraryLines::kDropped);
+  std::vector<Candidate> candidates;
+  for (const StoredProfile& profile : StoredProfiles(session)) {
+    if (profile.url.empty()) continue;
+    Candidate candidate;
+    candidate.profile = profile;
+    candidate.firstDiagnostic = session.diagnostics().size();
+    candidate.answer = ResolveUrl(session, profile.url);
+    candidate.endDiagnostic = session.diagnostics().size();
+    candidates.push_back(candidate);
+  }
+  return candidates;
+}
+
+const char* NameOf(const CHandlerDescription* handler) {
+  return handler != nullptr ? handler->name : "(none)";
+}
+
+Json ProfileInfoToJson(const TProfileInfo& info) {
   return {{"profileKey", info.profileKey},
           {"profileName", info.profileName},
           {"videoInfo", MediumToJson(info.videoInfo)},
@@ -178,8 +265,9 @@ nlohmann::ordered_json ProfileInfoToJson(const TProfileInfo& info) {
           {"metadataInfo", MediumToJson(info.metadataInfo)}};
 }
 
-void PrintProfileInfo(std::ostream& out, const TProfileInfo& info, const char* handler) {
-  out << "  handler   " << (handler != nullptr ? handler : "(none)") << '\n';
+void PrintProfileInfo(std::ostream& out, const TProfileInfo& info,
+                      const CHandlerDescription* handler) {
+  out << "  handler   " << NameOf(handler) << '\n';
   out << "  key       " << info.profileKey << '\n';
   out << "  name      " << info.profileName << '\n';
   PrintMedium(out, "video     ", info.videoInfo);
@@ -189,67 +277,29 @@ void PrintProfileInfo(std::ostream& out, const TProfileInfo& info, const char* h
 
 std::string Quoted(const std::string& text) {
   std::string quoted = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
+  for (const Character& c : Decode(text)) {
+    char escaped[16] = "";
+    if (!c.valid || c.code < 0x20 || c.code == 0x7f) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(c.code));
+    } else if (IsInvisible(c.code)) {
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c.code));
+    } else if (c.code == '"' || c.code == '\\') {
       quoted += '\\';
-      quoted += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+    }
+    if (escaped[0] != '\0') {
       quoted += escaped;
     } else {
-      quoted += static_cast<char>(c);
+      quoted.append(text, c.offset, c.length);
     }
   }
   return quoted + "\"";
 }
 
-void PrintJson(const nlohmann::ordered_json& value) {
-  std::cout << value.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+void PrintJson(const Json& value) {
+  std::cout << value.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
-Resolution ResolveUrl(const LibrarySession& session, const std::string& url) {
-  Resolution result;
-  result.code = session.Call([&] {
-    return Strell_GetProfileInfoByStreamUrl(session.handle(), url.c_str(), &result.info);
-  });
-  if (result.code == STRELL_OK) {
-    result.handler = HandlerOfKey(result.info.profileKey);
-    return result;
-  }
-  // Which handler claimed a failed URL: the library's own marker tests, in
-  // chain order. A stream-server claim never fails.
-  if (const char* token = getMediaOneToken(url.c_str())) {
-    result.handler = "media1";
-    result.reason =
-        "profile not found: the Media1 handler claims the URL and loads no profile "
-        "with the token " +
-        Quoted(token);
-  } else if (result.code == STRELL_ERR_BAD_SOURCE) {
-    result.handler = "media2";
-    std::string source;
-    if (const CUrlMediaTwo* media2 = session.mediaTwo()) {
-      for (const CStreamProfile& profile : media2->streamProfiles) {
-        if (profile.profileKey == result.info.profileKey) source = profile.videoEncodeConfig.source;
-      }
-    }
-    result.reason = "bad video source: the Media2 profile " + Quoted(result.info.profileName) +
-                    " (key " + std::to_string(result.info.profileKey) + ") has the video source " +
-                    Quoted(source) + ", which does not read as c<channel>s<stream>";
-  } else if (const char* media2Token = checkIsMedia2(url.c_str())) {
-    result.handler = "media2";
-    result.reason =
-        "profile not found: the Media2 handler claims the URL and loads no stream "
-        "profile with the token " +
-        Quoted(media2Token);
-  } else if (result.code == STRELL_ERR_NOT_FOUND) {
-    result.reason =
-        "not claimed by any handler: the URL holds neither \"media/stream.sdp?profile=\" "
-        "nor \"media2/stream.sdp?profile=\" with a token, and equals no access name";
-  } else {
-    result.reason = "the library answered " + std::to_string(result.code);
-  }
-  return result;
-}
+Json OrNull(const std::string& text) { return text.empty() ? Json() : Json(text); }
+Json OrNull(int number) { return number == 0 ? Json() : Json(number); }
 
 }  // namespace strell_cli

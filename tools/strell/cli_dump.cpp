@@ -1,18 +1,12 @@
 // strell dump: every loaded store. Text output is the library's own dump
 // functions, unchanged; JSON output serialises the same stores field by field.
-#include <cstdio>
 #include <iostream>
 
-#include "media1/url_media_one.h"
-#include "media2/url_media_two.h"
-#include "streamserver/url_streamserver.h"
 #include "strell/cli_commands.h"
 
 namespace strell_cli {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 Json EncodeInfoList(const std::vector<COnvifMediaOneEncodeInfo>& records) {
   Json array = Json::array();
@@ -77,46 +71,45 @@ Json MediaTwoToJson(const CUrlMediaTwo& handler) {
 }
 
 // A header line between the library's dumps, which do not name their store.
-void Section(const char* title) {
-  std::fflush(stdout);
-  std::cout << "== " << title << std::endl;
+void Section(const IUrlHandler& handler, const char* title) {
+  std::cout << "== " << describeHandler(handler.id)->name << ' ' << title << '\n';
 }
 
 }  // namespace
 
 int RunDump(const CommonOptions& options) {
   const ConfigRoot root = ResolveRoot(options);
-  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root);
-  LibrarySession session(root.path, LibraryOutputFor(options));
-  CUrlMediaOne* media1 = session.mediaOne();
-  CUrlStreamserver* server = session.streamServer();
-  CUrlMediaTwo* media2 = session.mediaTwo();
+  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root, options);
+  LibrarySession session(root.path, LibraryLinesFor(options), options.verbose);
+  CUrlMediaOne* media1 = session.handler<CUrlMediaOne>();
+  CUrlStreamserver* server = session.handler<CUrlStreamserver>();
+  CUrlMediaTwo* media2 = session.handler<CUrlMediaTwo>();
   if (media1 == nullptr || server == nullptr || media2 == nullptr) {
-    std::cerr << "strell: the library's handler chain is not Media1, stream server, Media2\n";
+    std::cerr << "strell: the library's handler chain lacks a handler\n";
     return kExitFailure;
   }
 
   if (options.json) {
     PrintJson({{"root", root.path},
-               {"media1", MediaOneToJson(*media1)},
-               {"streamserver", StreamserverToJson(*server)},
-               {"media2", MediaTwoToJson(*media2)}});
+               {describeHandler(media1->id)->name, MediaOneToJson(*media1)},
+               {describeHandler(server->id)->name, StreamserverToJson(*server)},
+               {describeHandler(media2->id)->name, MediaTwoToJson(*media2)}});
     return kExitOk;
   }
-  // The dumps are the report here, so they print straight to standard output.
-  Section("media1 mediaOneProfiles (CUrlMediaOne::dumpProfileList)");
+  // The dumps are the report here, so their lines go to standard output.
+  LinesTo report(LibraryLines::kStdout);
+  Section(*media1, "mediaOneProfiles (CUrlMediaOne::dumpProfileList)");
   media1->dumpProfileList();
-  Section("media1 videoEncodeList (CUrlMediaOne::dumpVideoEncodeList)");
+  Section(*media1, "videoEncodeList (CUrlMediaOne::dumpVideoEncodeList)");
   media1->dumpVideoEncodeList();
-  Section("media1 audioEncodeList (CUrlMediaOne::dumpAudioEncodeList)");
+  Section(*media1, "audioEncodeList (CUrlMediaOne::dumpAudioEncodeList)");
   media1->dumpAudioEncodeList();
-  Section("media1 metadataEncodeList (CUrlMediaOne::dumpMetadata)");
+  Section(*media1, "metadataEncodeList (CUrlMediaOne::dumpMetadata)");
   media1->dumpMetadata();
-  Section("streamserver profiles (CUrlStreamserver::dumpprofile)");
+  Section(*server, "profiles (CUrlStreamserver::dumpprofile)");
   server->dumpprofile();
-  Section("media2 streamProfiles (CUrlMediaTwo::dumpall)");
+  Section(*media2, "streamProfiles (CUrlMediaTwo::dumpall)");
   media2->dumpall();
-  std::fflush(stdout);
   return kExitOk;
 }
 

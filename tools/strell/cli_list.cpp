@@ -8,23 +8,21 @@ namespace strell_cli {
 
 int RunList(const CommonOptions& options, const std::string& medium, int channel, int stream) {
   const ConfigRoot root = ResolveRoot(options);
-  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root);
-  LibrarySession session(root.path, LibraryOutputFor(options));
+  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root, options);
+  LibrarySession session(root.path, LibraryLinesFor(options), options.verbose);
 
   TProfileList list{};
-  const bool video = medium == "video";
-  const int code = session.Call([&] {
-    return video ? Strell_GetProfileListByVideoStream(session.handle(), channel, stream, &list)
-                 : Strell_GetProfileListByAudioStream(session.handle(), channel, stream, &list);
-  });
+  const int code =
+      medium == "video"
+          ? Strell_GetProfileListByVideoStream(session.handle(), channel, stream, &list)
+          : Strell_GetProfileListByAudioStream(session.handle(), channel, stream, &list);
 
-  nlohmann::ordered_json profiles = nlohmann::ordered_json::array();
+  Json profiles = Json::array();
   for (int i = 0; i < list.profileCount && i < STRELL_MAX_PROFILE_KEYS; ++i) {
     const int key = list.profileKeys[i];
-    const char* handler = HandlerOfKey(key);
+    const CHandlerDescription* handler = describeKey(key);
     profiles.push_back({{"profileKey", key},
-                        {"handler", handler != nullptr ? nlohmann::ordered_json(handler)
-                                                       : nlohmann::ordered_json()},
+                        {"handler", handler != nullptr ? Json(handler->name) : Json()},
                         {"profileName", ProfileNameOfKey(session, key)}});
   }
 

@@ -7,23 +7,21 @@ namespace strell_cli {
 
 int RunResolve(const CommonOptions& options, const std::vector<std::string>& urls) {
   const ConfigRoot root = ResolveRoot(options);
-  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root);
-  LibrarySession session(root.path, LibraryOutputFor(options));
+  if (!HoldsConfiguration(root.path)) return ReportMissingConfiguration(root, options);
+  LibrarySession session(root.path, LibraryLinesFor(options), options.verbose);
 
-  nlohmann::ordered_json answers = nlohmann::ordered_json::array();
+  Json answers = Json::array();
   bool allResolved = true;
   for (size_t i = 0; i < urls.size(); ++i) {
     const Resolution resolution = ResolveUrl(session, urls[i]);
     allResolved = allResolved && resolution.code == STRELL_OK;
     if (options.json) {
-      nlohmann::ordered_json answer = {
+      Json answer = {
           {"url", urls[i]},
           {"code", resolution.code},
-          {"handler", resolution.handler != nullptr ? nlohmann::ordered_json(resolution.handler)
-                                                    : nlohmann::ordered_json()}};
+          {"handler", resolution.handler != nullptr ? Json(resolution.handler->name) : Json()}};
       answer.update(ProfileInfoToJson(resolution.info));
-      answer["reason"] = resolution.reason.empty() ? nlohmann::ordered_json()
-                                                   : nlohmann::ordered_json(resolution.reason);
+      answer["reason"] = OrNull(resolution.reason);
       answers.push_back(answer);
       continue;
     }
@@ -32,7 +30,9 @@ int RunResolve(const CommonOptions& options, const std::vector<std::string>& url
     if (resolution.code == STRELL_OK) {
       PrintProfileInfo(std::cout, resolution.info, resolution.handler);
     } else {
-      if (resolution.handler != nullptr) std::cout << "  handler   " << resolution.handler << '\n';
+      if (resolution.handler != nullptr) {
+        std::cout << "  handler   " << resolution.handler->name << '\n';
+      }
       std::cout << "  error     " << resolution.code << ", " << resolution.reason << '\n';
     }
   }
