@@ -1,5 +1,6 @@
 #include "api/stream_url_hndl.h"
 
+#include "api/introspection.h"
 #include "api/url_hndl_factory.h"
 
 CStreamUrlHndl::CStreamUrlHndl() { pthread_mutex_init(&mutex, nullptr); }
@@ -12,11 +13,10 @@ CStreamUrlHndl::~CStreamUrlHndl() {
 }
 
 bool CStreamUrlHndl::buildChain() {
-  static const char* const kChain[] = {"media1", "streamserver", "media2"};
   CUrlHndlFactory factory;
-  handlers.reserve(sizeof kChain / sizeof kChain[0]);
-  for (const char* name : kChain) {
-    IUrlHandler* handler = factory.FactoryNew(name);
+  handlers.reserve(kHandlerCount);
+  for (const CHandlerDescription& description : kHandlerChain) {
+    IUrlHandler* handler = factory.FactoryNew(description.name);
     if (handler == nullptr) return false;
     if (!handlers.empty()) handlers.back()->next = handler;
     handlers.push_back(handler);  // cannot throw: room was reserved

@@ -9,8 +9,8 @@
 IUrlHandler* CUrlHndlFactory::FactoryNew(const char* name) {
   // new (std::nothrow): a failed allocation yields null like an unknown name,
   // and no exception reaches the C caller.
-  if (stringCompareEqual(name, "streamserver")) return new (std::nothrow) CUrlStreamserver();
-  if (stringCompareEqual(name, "media1")) return new (std::nothrow) CUrlMediaOne();
-  if (stringCompareEqual(name, "media2")) return new (std::nothrow) CUrlMediaTwo();
+  if (stringCompareEqual(name, kStreamserverName)) return new (std::nothrow) CUrlStreamserver();
+  if (stringCompareEqual(name, kMediaOneName)) return new (std::nothrow) CUrlMediaOne();
+  if (stringCompareEqual(name, kMediaTwoName)) return new (std::nothrow) CUrlMediaTwo();
   return nullptr;
 }

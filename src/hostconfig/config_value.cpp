@@ -34,7 +34,7 @@ int readHostParameter(const char* name) {
   // Parameters are short decimal texts; the buffer is as large as the XML
   // reader's so a host that ignores `size` still cannot overrun it.
   char buffer[kHostValueSize] = {};
-  Configer_GetParamValueByXPath(name, buffer, 8);
+  Configer_GetParamValueByXPath(name, buffer, kHostParameterSize);
   buffer[kHostValueSize - 1] = '\0';
   return parseDecimal(buffer);
 }

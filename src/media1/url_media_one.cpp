@@ -12,12 +12,13 @@
 #include "handler/store_reload.h"
 #include "hostconfig/config_value.h"
 
-const char* ONVIF_MEDIA_PROFILE_XML = "/etc/conf.d/config_onvif/config_onvif_media_profile.xml";
+const char* ONVIF_MEDIA_PROFILE_XML = STRELL_CONFIG_DIRECTORY "config_onvif/config_onvif_media_profile.xml";
 const char* ONVIF_MEDIA_ONE_VIDEOENCODER_XML =
-    "/etc/conf.d/config_onvif/config_onvif_media_videoencoderconf.xml";
+    STRELL_CONFIG_DIRECTORY "config_onvif/config_onvif_media_videoencoderconf.xml";
 const char* ONVIF_MEDIA_ONE_AUDIOENCODER_XML =
-    "/etc/conf.d/config_onvif/config_onvif_media_audioencoderconf.xml";
-const char* ONVIF_MEDIA_ONE_METADATA_XML = "/etc/conf.d/config_onvif/config_onvif_metadata.xml";
+    STRELL_CONFIG_DIRECTORY "config_onvif/config_onvif_media_audioencoderconf.xml";
+const char* ONVIF_MEDIA_ONE_METADATA_XML =
+    STRELL_CONFIG_DIRECTORY "config_onvif/config_onvif_metadata.xml";
 
 const COnvifMediaOneConfigItem onvifMediaOneConfigMap[kOnvifMediaOneFieldCount] = {
     {FIELD_PROFILE_TOKEN, "/mediaconf/profile/i%d/token"},
@@ -48,42 +49,7 @@ const COnvifMediaOneConfigItem onvifMediaOneConfigMap[kOnvifMediaOneFieldCount] 
 
 namespace {
 
-// The metadata configuration has no token of its own in its file.
-constexpr char kMetadataToken[] = "metadata1";
-
 constexpr char kDumpRule[] = "--------------------------------------------";
-
-// Builds the key path of `field` into `key`: with `index` put into its "%d"
-// when `indexed`, as it stands otherwise. False when the table lacks `field`.
-bool buildKey(EFieldProperty field, bool indexed, int index, char (&key)[kKeyPathSize]) {
-  const COnvifMediaOneConfigItem* row = findRow(onvifMediaOneConfigMap, field);
-  if (row == nullptr) return false;
-  if (indexed) {
-    buildIndexedKeyPath(key, row->key, index);
-  } else {
-    KeyPathBuilder(key).text(row->key);
-  }
-  return true;
-}
-
-// Which of a file's two address keys its type text selects.
-enum class AddressKind { NONE, IPV4, IPV6 };
-
-// The encoder files hold "IPv4" and "IPv6", exactly.
-AddressKind encoderAddressKind(const std::string& type) {
-  if (type == "IPv4") return AddressKind::IPV4;
-  if (type == "IPv6") return AddressKind::IPV6;
-  return AddressKind::NONE;
-}
-
-// The metadata file's type is written "ipv4"/"ipv6" by some firmware and
-// "IPv4"/"IPv6" (as in the encoder files) by others; both forms are in the
-// field, so both count. Any other text selects no address.
-AddressKind metadataAddressKind(const std::string& type) {
-  if (type == "ipv4" || type == "IPv4") return AddressKind::IPV4;
-  if (type == "ipv6" || type == "IPv6") return AddressKind::IPV6;
-  return AddressKind::NONE;
-}
 
 // The fields of one encoder file, so video and audio share one loader.
 struct EncoderFields {
@@ -106,13 +72,13 @@ void loadEncoderSlot(const char* file, int index, const EncoderFields& fields,
   readCtxFromXmlString(file, index, fields.token, record.token);
   readCtxFromXmlString(file, index, fields.type, type);
   switch (encoderAddressKind(type)) {
-    case AddressKind::IPV4:
+    case MEDIA1_ADDRESS_IPV4:
       readCtxFromXmlString(file, index, fields.ipv4, record.address);
       break;
-    case AddressKind::IPV6:
+    case MEDIA1_ADDRESS_IPV6:
       readCtxFromXmlString(file, index, fields.ipv6, record.address);
       break;
-    case AddressKind::NONE:
+    case MEDIA1_ADDRESS_NONE:
       break;
   }
   readCtxFromXmlInt(file, index, fields.ttl, record.ttl);
@@ -134,25 +100,25 @@ void dumpEncodeList(const std::vector<COnvifMediaOneEncodeInfo>& list) {
 EStrellErrno readCtxFromXmlString(const char* file, int index, EFieldProperty field,
                                   std::string& value) {
   char key[kKeyPathSize];
-  if (!buildKey(field, true, index, key)) return STRELL_ERR_CONFIG_READ;
+  if (!buildMediaOneKeyPath(field, true, index, key)) return STRELL_ERR_CONFIG_READ;
   return readHostText(file, key, value);
 }
 
 EStrellErrno readCtxFromXmlString(const char* file, EFieldProperty field, std::string& value) {
   char key[kKeyPathSize];
-  if (!buildKey(field, false, 0, key)) return STRELL_ERR_CONFIG_READ;
+  if (!buildMediaOneKeyPath(field, false, 0, key)) return STRELL_ERR_CONFIG_READ;
   return readHostText(file, key, value);
 }
 
 EStrellErrno readCtxFromXmlInt(const char* file, int index, EFieldProperty field, int& value) {
   char key[kKeyPathSize];
-  if (!buildKey(field, true, index, key)) return STRELL_ERR_CONFIG_READ;
+  if (!buildMediaOneKeyPath(field, true, index, key)) return STRELL_ERR_CONFIG_READ;
   return readHostInt(file, key, value);
 }
 
 EStrellErrno readCtxFromXmlInt(const char* file, EFieldProperty field, int& value) {
   char key[kKeyPathSize];
-  if (!buildKey(field, false, 0, key)) return STRELL_ERR_CONFIG_READ;
+  if (!buildMediaOneKeyPath(field, false, 0, key)) return STRELL_ERR_CONFIG_READ;
   return readHostInt(file, key, value);
 }
 
@@ -176,7 +142,7 @@ EStrellErrno CUrlMediaOne::Parse() {
 
 EStrellErrno CUrlMediaOne::parseMediaOneProfile() {
   // A skipped slot does not end the loop: the slots after it keep their keys.
-  for (int index = 0; index < 4; ++index) parseProfile(index);
+  for (int index = 0; index < kMediaOneProfileSlots; ++index) parseProfile(index);
   return STRELL_OK;
 }
 
@@ -198,7 +164,7 @@ EStrellErrno CUrlMediaOne::parseProfile(int index) {
 }
 
 EStrellErrno CUrlMediaOne::parseVideoEncoderXmltoList() {
-  for (int index = 0; index < 4; ++index) parseVideoEncoderXml(index);
+  for (int index = 0; index < kMediaOneVideoEncoderSlots; ++index) parseVideoEncoderXml(index);
   return STRELL_OK;
 }
 
@@ -209,7 +175,7 @@ EStrellErrno CUrlMediaOne::parseVideoEncoderXml(int index) {
 
 EStrellErrno CUrlMediaOne::parseAudioEncoderXmltoList() {
   // The camera has one audio encoder configuration; later slots are ignored.
-  parseAudioEncoderXml(0);
+  for (int index = 0; index < kMediaOneAudioEncoderSlots; ++index) parseAudioEncoderXml(index);
   return STRELL_OK;
 }
 
@@ -221,17 +187,17 @@ EStrellErrno CUrlMediaOne::parseAudioEncoderXml(int index) {
 EStrellErrno CUrlMediaOne::parseMetadataEncoderXmltoList() {
   const char* file = ONVIF_MEDIA_ONE_METADATA_XML;
   COnvifMediaOneEncodeInfo record;
-  record.token = kMetadataToken;
+  record.token = kMediaOneMetadataToken;
   std::string type;
   readCtxFromXmlString(file, FIELD_METADATA_ADDRESS_TYPE, type);
   switch (metadataAddressKind(type)) {
-    case AddressKind::IPV4:
+    case MEDIA1_ADDRESS_IPV4:
       readCtxFromXmlString(file, FIELD_METADATA_IPV4, record.address);
       break;
-    case AddressKind::IPV6:
+    case MEDIA1_ADDRESS_IPV6:
       readCtxFromXmlString(file, FIELD_METADATA_IPV6, record.address);
       break;
-    case AddressKind::NONE:
+    case MEDIA1_ADDRESS_NONE:
       break;
   }
   readCtxFromXmlInt(file, FIELD_METADATA_TTL, record.ttl);

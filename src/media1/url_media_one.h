@@ -17,7 +17,24 @@
 #include <string>
 #include <vector>
 
+#include "base/field_table.h"
+#include "base/key_path.h"
 #include "handler/url_handler.h"
+#include "hostconfig/config_value.h"
+
+// The handler's name for the factory, and its id: profile slot n has the key
+// kMediaOneKeyBase + n.
+constexpr char kMediaOneName[] = "media1";
+constexpr int kMediaOneKeyBase = 222;
+
+// How many slots of each file the handler reads; later slots are never read.
+constexpr int kMediaOneProfileSlots = 4;       // i0 to i3, keys 222 to 225
+constexpr int kMediaOneVideoEncoderSlots = 4;  // i0 to i3, always four records
+constexpr int kMediaOneAudioEncoderSlots = 1;  // i0: the camera has one audio encoder
+
+// The metadata configuration has no token of its own in its file; profiles
+// name it by this one.
+constexpr char kMediaOneMetadataToken[] = "metadata1";
 
 // The configuration values the handler knows, by id. A fixed underlying type
 // makes every int a valid value, so a reader can be asked for an id that the
@@ -62,6 +79,39 @@ struct COnvifMediaOneConfigItem {
 // changes a result.
 extern const COnvifMediaOneConfigItem
     onvifMediaOneConfigMap[kOnvifMediaOneFieldCount];
+
+// Builds the key path of `field` into `key`: with `index` put into its "%d"
+// when `indexed`, as it stands otherwise. False when the table lacks `field`.
+inline bool buildMediaOneKeyPath(EFieldProperty field, bool indexed, int index,
+                                 char (&key)[kKeyPathSize]) {
+  const COnvifMediaOneConfigItem* row = findRow(onvifMediaOneConfigMap, field);
+  if (row == nullptr) return false;
+  if (indexed) {
+    buildIndexedKeyPath(key, row->key, index);
+  } else {
+    KeyPathBuilder(key).text(row->key);
+  }
+  return true;
+}
+
+// Which of a file's two address keys its type text selects.
+enum EMediaOneAddress : int { MEDIA1_ADDRESS_NONE, MEDIA1_ADDRESS_IPV4, MEDIA1_ADDRESS_IPV6 };
+
+// The encoder files hold "IPv4" and "IPv6", exactly.
+inline EMediaOneAddress encoderAddressKind(const std::string& type) {
+  if (type == "IPv4") return MEDIA1_ADDRESS_IPV4;
+  if (type == "IPv6") return MEDIA1_ADDRESS_IPV6;
+  return MEDIA1_ADDRESS_NONE;
+}
+
+// The metadata file's type is written "ipv4"/"ipv6" by some firmware and
+// "IPv4"/"IPv6" (as in the encoder files) by others; both forms are in the
+// field, so both count. Any other text selects no address.
+inline EMediaOneAddress metadataAddressKind(const std::string& type) {
+  if (type == "ipv4" || type == "IPv4") return MEDIA1_ADDRESS_IPV4;
+  if (type == "ipv6" || type == "IPv6") return MEDIA1_ADDRESS_IPV6;
+  return MEDIA1_ADDRESS_NONE;
+}
 
 // The four configuration files and the URL marker. Plain pointers, read at
 // each use, so firmware can point them elsewhere before Strell_Parse.
@@ -127,7 +177,7 @@ void getvideoChannelAndStreamByOnvifSource(const std::string& token, int& channe
 
 class CUrlMediaOne : public IUrlHandler {
  public:
-  CUrlMediaOne() : IUrlHandler(222) {}
+  CUrlMediaOne() : IUrlHandler(kMediaOneKeyBase) {}
   ~CUrlMediaOne() override;
 
   // 11 for a null record. A URL with a profile name after the marker is
@@ -142,13 +192,13 @@ class CUrlMediaOne : public IUrlHandler {
   EStrellErrno GetProfileListByAudioStream(int channel, int stream, TProfileList* list) override;
 
   // Loading. Each slot reader appends one whole record or nothing.
-  EStrellErrno parseMediaOneProfile();        // slots i0..i3; 0
+  EStrellErrno parseMediaOneProfile();        // kMediaOneProfileSlots slots; 0
   EStrellErrno parseProfile(int index);       // 4 (nothing stored) when the token is empty
-  EStrellErrno parseVideoEncoderXmltoList();  // slots i0..i3; 0
+  EStrellErrno parseVideoEncoderXmltoList();  // kMediaOneVideoEncoderSlots slots; 0
   EStrellErrno parseVideoEncoderXml(int index);
-  EStrellErrno parseAudioEncoderXmltoList();  // slot i0 only; 0
+  EStrellErrno parseAudioEncoderXmltoList();  // kMediaOneAudioEncoderSlots slots; 0
   EStrellErrno parseAudioEncoderXml(int index);
-  EStrellErrno parseMetadataEncoderXmltoList();  // one record, token "metadata1"; 0
+  EStrellErrno parseMetadataEncoderXmltoList();  // one record, kMediaOneMetadataToken; 0
 
   // Diagnostic prints of the stores; nothing in the library calls them.
   void dumpProfileList();

@@ -16,19 +16,6 @@ const char* MEDIA2_STREAMSDP_TOKEN = "media2/stream.sdp?profile=";
 
 namespace {
 
-// The name of a field of MediaTwoconfigMap; "" for a field without a row.
-const char* fieldName(EStreamProfileField field) {
-  const CMediaTwoConfigRow* row = findRow(MediaTwoconfigMap, field);
-  return row != nullptr ? row->name : "";
-}
-
-void makeMulticastPath(char* buffer, int size, const char* medium, int channel, int stream,
-                       EStreamProfileField field) {
-  if (buffer == nullptr || size <= 0) return;
-  std::snprintf(buffer, static_cast<size_t>(size), "/root/%s/c%d/s%d/multicast/%s", medium, channel,
-                stream, fieldName(field));
-}
-
 // Where one medium keeps its multicast values: a file name (per channel for
 // video and metadata, one file for all audio channels), the medium's word in
 // the key path and its key builder.
@@ -38,23 +25,21 @@ struct MediumPlace {
   MediaTwoKeyBuilder key;
 };
 
-const char* videoFile(int channel, char (&buffer)[kKeyPathSize]) {
-  KeyPathBuilder(buffer).literal("/etc/conf.d/config_videoin_c").number(channel).literal(".xml");
-  return buffer;
-}
-
-const char* audioFile(int /*channel*/, char (&/*buffer*/)[kKeyPathSize]) {
-  return "/etc/conf.d/config_audioin.xml";
-}
-
-const char* metadataFile(int channel, char (&buffer)[kKeyPathSize]) {
-  KeyPathBuilder(buffer).literal("/etc/conf.d/config_metadata_c").number(channel).literal(".xml");
-  return buffer;
-}
-
-const MediumPlace kVideoPlace{videoFile, "videoin", makeVideoinfieldPath};
-const MediumPlace kAudioPlace{audioFile, "audioin", makeAudioinfieldPath};
+const MediumPlace kVideoPlace{videoinFile, "videoin", makeVideoinfieldPath};
+const MediumPlace kAudioPlace{audioinFile, "audioin", makeAudioinfieldPath};
 const MediumPlace kMetadataPlace{metadataFile, "metadata", makeMetadatainfieldPath};
+
+// The key path of one field of a medium, cut to `size` - 1 characters as
+// snprintf(buffer, size, "%s", path) would.
+void makeMulticastPath(char* buffer, int size, const MediumPlace& place, int channel, int stream,
+                       EStreamProfileField field) {
+  if (buffer == nullptr || size <= 0) return;
+  char path[kKeyPathSize];
+  KeyPathBuilder key(path);
+  buildMulticastKeyPrefix(key, place.word, channel, stream);
+  key.text(mediaTwoFieldName(field));
+  std::snprintf(buffer, static_cast<size_t>(size), "%s", path);
+}
 
 EStrellErrno getMediumField(const MediumPlace& place, int channel, int stream,
                             EStreamProfileField field, std::string& value) {
@@ -67,7 +52,7 @@ EStrellErrno getMediumField(const MediumPlace& place, int channel, int stream,
 // library is loaded (the table itself is constant-initialised before).
 struct FieldName {
   explicit FieldName(EStreamProfileField field)
-      : text(fieldName(field)), length(strnlen(text, kKeyPathSize - 1)) {}
+      : text(mediaTwoFieldName(field)), length(strnlen(text, kKeyPathSize - 1)) {}
   const char* text;
   size_t length;
 };
@@ -97,8 +82,7 @@ EStrellErrno fillFromMedium(const MediumPlace& place, int channel, int stream,
   const char* file = place.file(channel, fileBuffer);
   char keyBuffer[kKeyPathSize];
   KeyPathBuilder key(keyBuffer);
-  key.literal("/root/").text(place.word).literal("/c").number(channel).literal("/s").number(stream);
-  key.literal("/multicast/");
+  buildMulticastKeyPrefix(key, place.word, channel, stream);
   const size_t prefixLength = key.length();
   char value[kHostValueSize];
 
@@ -123,17 +107,17 @@ EStrellErrno readCtxFromXmlString(const char* file, MediaTwoKeyBuilder keyBuilde
 
 void makeVideoinfieldPath(char* buffer, int size, int channel, int stream,
                           EStreamProfileField field) {
-  makeMulticastPath(buffer, size, "videoin", channel, stream, field);
+  makeMulticastPath(buffer, size, kVideoPlace, channel, stream, field);
 }
 
 void makeAudioinfieldPath(char* buffer, int size, int channel, int stream,
                           EStreamProfileField field) {
-  makeMulticastPath(buffer, size, "audioin", channel, stream, field);
+  makeMulticastPath(buffer, size, kAudioPlace, channel, stream, field);
 }
 
 void makeMetadatainfieldPath(char* buffer, int size, int channel, int stream,
                              EStreamProfileField field) {
-  makeMulticastPath(buffer, size, "metadata", channel, stream, field);
+  makeMulticastPath(buffer, size, kMetadataPlace, channel, stream, field);
 }
 
 EStrellErrno getVideoinfield(int channel, int stream, EStreamProfileField field,

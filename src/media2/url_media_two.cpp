@@ -27,20 +27,6 @@ const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows] = {
 
 namespace {
 
-constexpr const char* kStreamProfileFile = "/etc/conf.d/config_streamprofile.xml";
-
-// "/root/streamprofile/i%d/%s" with the slot index and the field's name. A
-// field without a row has no name: its key path ends in "/" and names
-// nothing in the file.
-void makeStreamProfilePath(char (&key)[kKeyPathSize], int index, EStreamProfileField field) {
-  const CMediaTwoConfigRow* row = findRow(MediaTwoconfigMap, field);
-  KeyPathBuilder(key)
-      .literal("/root/streamprofile/i")
-      .number(index)
-      .literal("/")
-      .text(row != nullptr ? row->name : "");
-}
-
 // Enable first; the source is read only for an enabled medium. Read failures
 // leave the start values (0 and the empty text).
 void loadMedium(int index, EStreamProfileField enableField, EStreamProfileField sourceField,
@@ -53,13 +39,13 @@ void loadMedium(int index, EStreamProfileField enableField, EStreamProfileField 
 
 EStrellErrno readCtxFromXmlInt(int index, EStreamProfileField field, int& value) {
   char key[kKeyPathSize];
-  makeStreamProfilePath(key, index, field);
+  buildStreamProfileKeyPath(key, index, field);
   return readHostInt(kStreamProfileFile, key, value);
 }
 
 EStrellErrno readCtxFromXmlString(int index, EStreamProfileField field, std::string& value) {
   char key[kKeyPathSize];
-  makeStreamProfilePath(key, index, field);
+  buildStreamProfileKeyPath(key, index, field);
   return readHostText(kStreamProfileFile, key, value);
 }
 

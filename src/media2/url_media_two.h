@@ -13,8 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "base/field_table.h"
+#include "base/key_path.h"
 #include "handler/url_handler.h"
+#include "hostconfig/config_value.h"
 #include "strell.h"
+
+// The handler's name for the factory, and its id: stream-profile slot n has
+// the key kMediaTwoKeyBase + n.
+constexpr char kMediaTwoName[] = "media2";
+constexpr int kMediaTwoKeyBase = 333;
 
 // The values the handler reads; each names a row of MediaTwoconfigMap.
 enum EStreamProfileField : int {
@@ -38,11 +46,65 @@ struct CMediaTwoConfigRow {
 };
 
 constexpr int kMediaTwoConfigRows = 11;
+
+// The stream profiles: slots i0 to i9 of one file, keys 333 to 342, whatever
+// the file holds; later slots are never read.
 constexpr int kStreamProfileSlots = 10;
+constexpr char kStreamProfileFile[] = STRELL_CONFIG_DIRECTORY "config_streamprofile.xml";
+// The key path of a slot up to its number: "/root/streamprofile/i<slot>/<name>".
+constexpr char kStreamProfileSlotPrefix[] = "/root/streamprofile/i";
 
 // The key names, looked up by id at every read (the first row whose id equals
 // the field gives the name).
 extern const CMediaTwoConfigRow MediaTwoconfigMap[kMediaTwoConfigRows];
+
+// The name of a field of MediaTwoconfigMap; "" for a field without a row.
+inline const char* mediaTwoFieldName(EStreamProfileField field) {
+  const CMediaTwoConfigRow* row = findRow(MediaTwoconfigMap, field);
+  return row != nullptr ? row->name : "";
+}
+
+// "/root/streamprofile/i<index>/<name>" with the field's name. A field
+// without a row has no name: its key path ends in "/" and names nothing in
+// the file.
+inline void buildStreamProfileKeyPath(char (&key)[kKeyPathSize], int index,
+                                      EStreamProfileField field) {
+  KeyPathBuilder(key)
+      .literal(kStreamProfileSlotPrefix)
+      .number(index)
+      .literal("/")
+      .text(mediaTwoFieldName(field));
+}
+
+// Where each medium keeps the multicast values a resolution reads: video and
+// metadata in a file per channel, audio in one file for every channel; in it,
+// "/root/<word>/c<channel>/s<stream>/multicast/<name>" with the medium's word.
+constexpr char kVideoinFilePrefix[] = STRELL_CONFIG_DIRECTORY "config_videoin_c";
+constexpr char kAudioinFile[] = STRELL_CONFIG_DIRECTORY "config_audioin.xml";
+constexpr char kMetadataFilePrefix[] = STRELL_CONFIG_DIRECTORY "config_metadata_c";
+constexpr char kMediumFileSuffix[] = ".xml";
+
+// The file of a medium's channel, built into `buffer` when it depends on the
+// channel; returns the file name.
+inline const char* videoinFile(int channel, char (&buffer)[kKeyPathSize]) {
+  KeyPathBuilder(buffer).literal(kVideoinFilePrefix).number(channel).literal(kMediumFileSuffix);
+  return buffer;
+}
+inline const char* audioinFile(int /*channel*/, char (&/*buffer*/)[kKeyPathSize]) {
+  return kAudioinFile;
+}
+inline const char* metadataFile(int channel, char (&buffer)[kKeyPathSize]) {
+  KeyPathBuilder(buffer).literal(kMetadataFilePrefix).number(channel).literal(kMediumFileSuffix);
+  return buffer;
+}
+
+// Writes "/root/<word>/c<channel>/s<stream>/multicast/", the key path of a
+// medium's multicast values up to the field's name.
+inline void buildMulticastKeyPrefix(KeyPathBuilder& key, const char* word, int channel,
+                                    int stream) {
+  key.literal("/root/").text(word).literal("/c").number(channel).literal("/s").number(stream);
+  key.literal("/multicast/");
+}
 
 // The marker of a Media2 URL, "media2/stream.sdp?profile=". Read at every
 // call of checkIsMedia2, so a host may point it at another text.
@@ -124,7 +186,7 @@ EStrellErrno fillMetadataEncodeByChannelAndStreeam(int channel, int stream,
 
 class CUrlMediaTwo : public IUrlHandler {
  public:
-  CUrlMediaTwo() : IUrlHandler(333) {}
+  CUrlMediaTwo() : IUrlHandler(kMediaTwoKeyBase) {}
   ~CUrlMediaTwo() override;
 
   // 11 for a null record; a URL with the marker and a token is claimed and

@@ -30,19 +30,6 @@ const CZellConfigRow configMap[kZellConfigRows] = {
 
 namespace {
 
-constexpr const char* kStreamserverFile = "/etc/conf.d/config_streamserver.xml";
-constexpr int kStreamserverSlots = 4;  // s0 to s3; later slots are never read
-
-// Builds "/root/network/rtsp/s%d/%s" for `field` in `slot`; false when no row
-// names it. A path longer than the buffer is cut (no key of the table comes
-// near it).
-bool buildKeyPath(int slot, eField field, char (&keyPath)[kKeyPathSize]) {
-  const CZellConfigRow* row = findRow(configMap, field);
-  if (row == nullptr) return false;
-  KeyPathBuilder(keyPath).literal("/root/network/rtsp/s").number(slot).literal("/").text(row->name);
-  return true;
-}
-
 // The three media share one shape: track, address and port in consecutive
 // rows starting at `trackField`.
 EStrellErrno parseMedium(int slot, eField trackField, CMediaInfo& info) {
@@ -57,13 +44,13 @@ EStrellErrno parseMedium(int slot, eField trackField, CMediaInfo& info) {
 
 EStrellErrno readCtxFromXmlInt(int slot, eField field, int& value) {
   char keyPath[kKeyPathSize];
-  if (!buildKeyPath(slot, field, keyPath)) return STRELL_ERR_CONFIG_READ;
+  if (!buildStreamserverKeyPath(slot, field, keyPath)) return STRELL_ERR_CONFIG_READ;
   return readHostInt(kStreamserverFile, keyPath, value);
 }
 
 EStrellErrno readCtxFromXmlString(int slot, eField field, std::string& value) {
   char keyPath[kKeyPathSize];
-  if (!buildKeyPath(slot, field, keyPath)) return STRELL_ERR_CONFIG_READ;
+  if (!buildStreamserverKeyPath(slot, field, keyPath)) return STRELL_ERR_CONFIG_READ;
   return readHostText(kStreamserverFile, keyPath, value);
 }
 

@@ -11,8 +11,23 @@
 #include <string>
 #include <vector>
 
+#include "base/field_table.h"
+#include "base/key_path.h"
 #include "handler/url_handler.h"
+#include "hostconfig/config_value.h"
 #include "strell.h"
+
+// The handler's name for the factory, and its id: slot n has the key
+// kStreamserverKeyBase + n.
+constexpr char kStreamserverName[] = "streamserver";
+constexpr int kStreamserverKeyBase = 111;
+
+// The file of the access names, and how many of its slots are read: s0 to s3,
+// keys 111 to 114; later slots are never read.
+constexpr char kStreamserverFile[] = STRELL_CONFIG_DIRECTORY "config_streamserver.xml";
+constexpr int kStreamserverSlots = 4;
+// The key path of a slot up to its number: "/root/network/rtsp/s<slot>/<key>".
+constexpr char kStreamserverSlotPrefix[] = "/root/network/rtsp/s";
 
 // One medium of an access-name slot. `mediaTask` is the track number; a
 // negative track means the slot does not carry the medium. A track that could
@@ -62,6 +77,16 @@ constexpr int kZellConfigRows = 13;
 // The key of a field is the name of the first row whose id equals it.
 extern const CZellConfigRow configMap[kZellConfigRows];
 
+// Builds "/root/network/rtsp/s<slot>/<key of field>" into `keyPath`; false
+// when no row names the field. A path longer than the buffer is cut (no key
+// of the table comes near it).
+inline bool buildStreamserverKeyPath(int slot, eField field, char (&keyPath)[kKeyPathSize]) {
+  const CZellConfigRow* row = findRow(configMap, field);
+  if (row == nullptr) return false;
+  KeyPathBuilder(keyPath).literal(kStreamserverSlotPrefix).number(slot).literal("/").text(row->name);
+  return true;
+}
+
 // Read one value of slot `slot` from /etc/conf.d/config_streamserver.xml at
 // /root/network/rtsp/s<slot>/<key of field>. 0, or 4 when the host cannot
 // deliver it (or the field has no row); `value` is then unchanged.
@@ -75,7 +100,7 @@ void fillMediaOneToStreamProfileInfo(CZellProfile* profile, TProfileInfo* info);
 
 class CUrlStreamserver : public IUrlHandler {
  public:
-  CUrlStreamserver() : IUrlHandler(111) {}
+  CUrlStreamserver() : IUrlHandler(kStreamserverKeyBase) {}
   ~CUrlStreamserver() override;
 
   // Claims a URL that equals a stored access name as a whole (case-sensitive,
