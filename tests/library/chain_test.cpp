@@ -52,7 +52,9 @@ TEST(Factory, CreatesTheThreeHandlersByExactNameOnly) {
   for (const Case& c : cases) {
     std::unique_ptr<IUrlHandler> handler(CUrlHndlFactory().FactoryNew(c.name));
     EXPECT_EQ(c.id, handler != nullptr ? handler->id : 0) << '"' << c.name << '"';
-    if (handler != nullptr) EXPECT_EQ(nullptr, handler->next);
+    if (handler != nullptr) {
+      EXPECT_EQ(nullptr, handler->next);
+    }
   }
 }
 

@@ -40,7 +40,9 @@ TEST(DecimalScan, AgreesWithScanfAndAtoiAndSaturates) {
     const char* end = scanDecimal(text, value);
     EXPECT_EQ(found, end != nullptr) << '"' << text << '"';
     EXPECT_EQ(scanned, value) << '"' << text << '"';
-    if (found) EXPECT_EQ(consumed, end - text) << '"' << text << '"';
+    if (found) {
+      EXPECT_EQ(consumed, end - text) << '"' << text << '"';
+    }
     EXPECT_EQ(std::atoi(text), parseDecimal(text)) << '"' << text << '"';
   }
   EXPECT_EQ(INT_MAX, parseDecimal("99999999999999999999"));
