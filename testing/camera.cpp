@@ -190,10 +190,13 @@ Camera& Camera::Multicast(Medium medium, int channel, int stream, int port,
 }
 
 Camera& Camera::Parameter(const std::string& name, const std::string& text) {
+  // "group_name" is /root/group/name in config_group.xml for the reference
+  // kit; the in-memory host takes it by name.
   const size_t underscore = name.find('_');
   const std::string group = name.substr(0, underscore);
-  Put(params_, name, "/root/" + group + "/" + name.substr(underscore + 1), text);
-  return *this;
+  Put(params_, "", name, text);
+  return Set(kConfigDirectory + ("config_" + group + ".xml"),
+             "/root/" + group + "/" + name.substr(underscore + 1), text);
 }
 
 Camera& Camera::Set(const std::string& file, const std::string& key, const std::string& text) {
@@ -241,24 +244,6 @@ bool Camera::Write(const std::string& root) const {
   const std::string prefix = kConfigDirectory;
   for (const std::string& file : Files()) {
     files[file.substr(prefix.size())] = Xml(file);
-  }
-  // Parameters: "/root/<group>/<name>" in config_<group>.xml.
-  std::map<std::string, Node> groups;
-  for (const Value& param : params_) {
-    const std::string group = param.key.substr(6, param.key.find('/', 6) - 6);
-    Node* node = &groups[group];
-    for (size_t start = 1; start <= param.key.size();) {
-      size_t end = param.key.find('/', start);
-      if (end == std::string::npos) end = param.key.size();
-      node = &node->Child(param.key.substr(start, end - start));
-      start = end + 1;
-    }
-    node->text = param.text;
-  }
-  for (const auto& group : groups) {
-    std::string& out = files["config_" + group.first + ".xml"];
-    out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    for (const Node& top : group.second.children) Print(top, 0, out);
   }
   bool ok = true;
   for (const auto& file : files) {

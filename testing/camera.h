@@ -67,7 +67,7 @@ class Camera {
 
  private:
   std::vector<Value> values_;  // one per file and key, in the order first set
-  std::vector<Value> params_;  // file: config_<group>.xml, key: /root/<group>/<name>
+  std::vector<Value> params_;  // key: the parameter's name
 };
 
 // Two whole cameras, A and B: the same profiles, tokens, access names and

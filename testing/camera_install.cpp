@@ -9,7 +9,7 @@ namespace testing_kit {
 void Camera::Install() const {
   memory_host::Clear();
   for (const Value& value : values_) memory_host::Set(value.file, value.key, value.text);
-  for (const Value& param : params_) memory_host::SetParam(param.file, param.text);
+  for (const Value& param : params_) memory_host::SetParam(param.key, param.text);
 }
 
 }  // namespace testing_kit
