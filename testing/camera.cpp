@@ -294,18 +294,4 @@ Camera TwoStateCamera(bool b) {
       .Parameter("capability_naudioin", "1");
 }
 
-const char* const kCameraUrls[] = {
-    "media/stream.sdp?profile=Profile_1",
-    "media/stream.sdp?profile=Profile_2",
-    "media/stream.sdp?profile=Profile_9",
-    "live1.sdp",
-    "live2/main_stream.sdp",
-    "media2/stream.sdp?profile=StreamProfile_1",
-    "media2/stream.sdp?profile=StreamProfile_Second",
-    "media2/stream.sdp?profile=StreamProfile_9",
-    "rtsp://camera/unknown",
-    "",
-};
-const int kCameraUrlCount = sizeof kCameraUrls / sizeof kCameraUrls[0];
-
 }  // namespace testing_kit

@@ -78,8 +78,19 @@ Camera TwoStateCamera(bool b);
 // The requests asked of TwoStateCamera: each kind found and not found, a URL
 // no handler claims, and last the empty URL (the access name of the missing
 // slot s2).
-extern const char* const kCameraUrls[];
-extern const int kCameraUrlCount;
+inline constexpr const char* kCameraUrls[] = {
+    "media/stream.sdp?profile=Profile_1",
+    "media/stream.sdp?profile=Profile_2",
+    "media/stream.sdp?profile=Profile_9",
+    "live1.sdp",
+    "live2/main_stream.sdp",
+    "media2/stream.sdp?profile=StreamProfile_1",
+    "media2/stream.sdp?profile=StreamProfile_Second",
+    "media2/stream.sdp?profile=StreamProfile_9",
+    "rtsp://camera/unknown",
+    "",
+};
+inline constexpr int kCameraUrlCount = sizeof kCameraUrls / sizeof kCameraUrls[0];
 
 }  // namespace testing_kit
 

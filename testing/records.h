@@ -1,9 +1,13 @@
 // What a test does with the library's answers: a context for the length of
 // a test, records filled with a pattern so that every field the library left
-// alone shows, a whole answer in one line, and the library's trace lines.
+// alone shows, records between guard zones, a whole answer in one line, and
+// the library's trace lines.
 #ifndef STRELL_TESTING_RECORDS_H_
 #define STRELL_TESTING_RECORDS_H_
 
+#include <sanitizer/asan_interface.h>  // no-op macros without AddressSanitizer
+
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -68,6 +72,41 @@ inline std::string Describe(const TProfileInfo& info) {
          Describe(info.videoInfo) + " | " + Describe(info.audioInfo) + " | " +
          Describe(info.metadataInfo);
 }
+
+// A host record between two guard zones that hold a canary: under
+// AddressSanitizer they are poisoned, so that the first stray access stops
+// the test with its stack; Intact() checks the canary in every build. The
+// record starts as the pattern.
+template <typename Record>
+class Guarded {
+ public:
+  Guarded() {
+    std::memset(&block_, 0xc5, sizeof block_);
+    std::memset(&block_.record, kPattern, sizeof block_.record);
+    ASAN_POISON_MEMORY_REGION(block_.before, sizeof block_.before);
+    ASAN_POISON_MEMORY_REGION(block_.after, sizeof block_.after);
+  }
+  ~Guarded() { ASAN_UNPOISON_MEMORY_REGION(&block_, sizeof block_); }
+  Guarded(const Guarded&) = delete;
+  Guarded& operator=(const Guarded&) = delete;
+  Record* get() { return &block_.record; }
+  Record* operator->() { return get(); }
+  bool Intact() {
+    ASAN_UNPOISON_MEMORY_REGION(&block_, sizeof block_);
+    const bool intact = std::count(block_.before, block_.before + 64, 0xc5) == 64 &&
+                        std::count(block_.after, block_.after + 64, 0xc5) == 64;
+    ASAN_POISON_MEMORY_REGION(block_.before, sizeof block_.before);
+    ASAN_POISON_MEMORY_REGION(block_.after, sizeof block_.after);
+    return intact;
+  }
+
+ private:
+  struct alignas(64) {
+    unsigned char before[64];
+    Record record;
+    unsigned char after[64];
+  } block_;
+};
 
 // The library's trace lines since the last call, each with its newline.
 // The first call directs them here for the rest of the process.
