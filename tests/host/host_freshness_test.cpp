@@ -17,7 +17,7 @@ namespace {
 
 using host_test::Error;
 using host_test::ValueOf;
-using strell_host::Freshness;
+using namespace strell_host;
 
 constexpr char kFile[] = "/etc/conf.d/config_videoin_c0.xml";
 constexpr char kPort[] = "/root/videoin/c0/s0/multicast/port";
@@ -46,34 +46,33 @@ TEST_P(HostFreshness, EditInPlaceOrRenameOverIsSeenAtTheNextRead) {
   for (int port = 5000; port < 5200; port += 2) {
     const auto write = port < 5100 ? testing_kit::WriteFile : testing_kit::ReplaceFile;
     ASSERT_TRUE(write(Path("config_videoin_c0.xml"), PortDoc(port)));
-    strell_host::Settle();
+    Settle();
     ASSERT_EQ(std::to_string(port), ValueOf(kFile, kPort));
     ASSERT_EQ(std::to_string(port), ValueOf(kFile, kPort));
   }
   for (const auto write : {testing_kit::WriteFile, testing_kit::ReplaceFile}) {
     ASSERT_TRUE(write(Path("config_videoin_c0.xml"), PortDoc(5198)));
-    strell_host::Settle();
+    Settle();
     EXPECT_EQ("5198", ValueOf(kFile, kPort));
   }
-  EXPECT_EQ(100u, strell_host::GetCounters().parses);
-  EXPECT_EQ(202u, strell_host::GetCounters().xmlReads);
-  strell_host::DropCache();
+  EXPECT_EQ(100u, GetCounters().parses);
+  EXPECT_EQ(202u, GetCounters().xmlReads);
+  DropCache();
   EXPECT_EQ("5198", ValueOf(kFile, kPort));
-  EXPECT_EQ(101u, strell_host::GetCounters().parses);
-  strell_host::ResetCounters();
-  const strell_host::Counters counters = strell_host::GetCounters();
-  EXPECT_EQ(
-      0u, counters.parses + counters.xmlReads + counters.paramReads + strell_host::GetFileChecks());
+  EXPECT_EQ(101u, GetCounters().parses);
+  ResetCounters();
+  const Counters counters = GetCounters();
+  EXPECT_EQ(0u, counters.parses + counters.xmlReads + counters.paramReads + GetFileChecks());
 }
 
 TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
   std::vector<std::string> seen;
-  strell_host::SetDiagnosticHandler([&seen](const strell_host::Diagnostic& d) {
+  SetDiagnosticHandler([&seen](const Diagnostic& d) {
     seen.push_back(std::to_string(d.kind) + " " + d.file + " " + std::to_string(d.line) + ":" +
                    std::to_string(d.column) + " " + d.keyPath + " " + std::to_string(d.length));
   });
   struct Reset {
-    ~Reset() { strell_host::SetDiagnosticHandler(nullptr); }
+    ~Reset() { SetDiagnosticHandler(nullptr); }
   } reset;
   const auto readAll = [] {
     for (const char* file : {"/etc/conf.d/bad.xml", "/etc/conf.d/long.xml", "/etc/conf.d/no.xml",
@@ -92,7 +91,7 @@ TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
   // A new version of a broken file is reported again, a repaired one not.
   Put("bad.xml", "<root><a>1</a></root>");
   Put("long.xml", "<root><a>" + std::string(301, 'x') + "</a></root>");
-  strell_host::Settle();
+  Settle();
   readAll();
   std::vector<std::string> second = first;
   second.push_back("4 /etc/conf.d/long.xml 0:0 /root/a 301");
@@ -100,25 +99,27 @@ TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
 }
 
 TEST_P(HostFreshness, FilesDirectoriesLinksAndTheRootAreSeenAsTheyChange) {
-  const std::string doc = PortDoc(5004), put = "printf '%s' '", to = "' >";
-  const std::string c0 = "config_videoin_c0.xml", onvif = "config_onvif/config_onvif_metadata.xml";
+  const std::string doc = PortDoc(5004), c0 = "config_videoin_c0.xml",
+                    onvif = "config_onvif/config_onvif_metadata.xml";
+  const auto put = [](const std::string& text, const std::string& file) {
+    return "printf '%s' '" + text + "' >" + file;
+  };
   const struct {
     std::string commands, file, value;  // `file` under /etc/conf.d/
   } steps[] = {
-      {"true", c0, Error(strell_host::kReadNoFile)},
-      {put + PortDoc(5000) + to + c0, c0, "5000"},
+      {"true", c0, Error(kReadNoFile)},
+      {put(PortDoc(5000), c0), c0, "5000"},
       {"ln -s " + c0 + " link.xml", "link.xml", "5000"},
-      {put + PortDoc(5002) + to + c0, "link.xml", "5002"},  // the link's target edited
-      {"rm " + c0, c0, Error(strell_host::kReadNoFile)},
-      {put + doc.substr(0, doc.size() - 1) + to + c0, c0, Error(strell_host::kReadMalformed)},
-      {put + doc + to + c0, c0, "5004"},
-      {"mkdir config_onvif", onvif, Error(strell_host::kReadNoFile)},
-      {put + PortDoc(1) + to + onvif, onvif, "1"},
-      {"mkdir new && " + put + PortDoc(2) + to + "new/" + onvif.substr(13) +
+      {put(PortDoc(5002), c0), "link.xml", "5002"},  // the link's target edited
+      {"rm " + c0, c0, Error(kReadNoFile)},
+      {put(doc.substr(0, doc.size() - 1), c0), c0, Error(kReadMalformed)},
+      {put(doc, c0), c0, "5004"},
+      {"mkdir config_onvif", onvif, Error(kReadNoFile)},
+      {put(PortDoc(1), onvif), onvif, "1"},
+      {"mkdir new && " + put(PortDoc(2), "new/" + onvif.substr(13)) +
            " && mv config_onvif old && mv new config_onvif",
        onvif, "2"},  // a directory renamed over
-      {put + PortDoc(3) + to + onvif + " && " + put + PortDoc(4) + to + "old/" + onvif.substr(13),
-       onvif, "3"},
+      {put(PortDoc(3), onvif) + " && " + put(PortDoc(4), "old/" + onvif.substr(13)), onvif, "3"},
       // The same name under another root is another file, whatever the
       // cache knew of the old one ("": the root moves to other/).
       {"mkdir other && mv old other/config_onvif", onvif, "3"},
@@ -126,11 +127,11 @@ TEST_P(HostFreshness, FilesDirectoriesLinksAndTheRootAreSeenAsTheyChange) {
   };
   for (const auto& step : steps) {
     if (step.commands.empty()) {
-      strell_host::SetRoot(Path("other"));
+      SetRoot(Path("other"));
     } else {
       Sh(step.commands);
     }
-    strell_host::Settle();
+    Settle();
     EXPECT_EQ(step.value, ValueOf("/etc/conf.d/" + step.file, kPort)) << step.commands;
   }
 }
@@ -151,15 +152,15 @@ TEST_P(HostFreshness, ReadsOnThreadsGiveOneVersionOrAFailureWhateverHappensMeanw
   } cases[] = {{false, 100, testing_kit::ReplaceFile},
                {true, 100, testing_kit::WriteFile},
                {false, 10, [&](const std::string&, const std::string&) {
-                  strell_host::DropCache();
-                  strell_host::SetFreshness(other);
-                  strell_host::SetFreshness(GetParam());
+                  DropCache();
+                  SetFreshness(other);
+                  SetFreshness(GetParam());
                   return true;
                 }}};
   for (const auto& c : cases) {
     Put("one.xml", version('a', 40));
     Put("two.xml", version('b', 90));
-    strell_host::Settle();
+    Settle();
     std::atomic<bool> stop{false};
     std::atomic<int> bad{0};
     std::vector<std::thread> threads;
@@ -168,7 +169,7 @@ TEST_P(HostFreshness, ReadsOnThreadsGiveOneVersionOrAFailureWhateverHappensMeanw
         while (!stop.load()) {
           const std::string value = ValueOf(file, "/root/a/v");
           const bool whole = value == std::string(40, 'a') || value == std::string(90, 'b');
-          if (!whole && !(c.mayFail && value == Error(strell_host::kReadMalformed))) bad++;
+          if (!whole && !(c.mayFail && value == Error(kReadMalformed))) bad++;
         }
       });
     }
@@ -192,10 +193,10 @@ class HostWatch : public host_test::HostTest {};
 TEST_F(HostWatch, ReadsMakeNoFileCheckUntilAChange) {
   Put("config_videoin_c0.xml", PortDoc(1));
   for (int i = 0; i < 3; ++i) EXPECT_EQ("1", ValueOf(kFile, kPort));
-  EXPECT_EQ(2u, strell_host::GetFileChecks());
+  EXPECT_EQ(2u, GetFileChecks());
   Use(Freshness::kWatch);
-  strell_host::SetRoot(Path("late"));
-  EXPECT_EQ(Error(strell_host::kReadNoFile), ValueOf(kFile, kPort));
+  SetRoot(Path("late"));
+  EXPECT_EQ(Error(kReadNoFile), ValueOf(kFile, kPort));
   Sh("mkdir late && cp config_videoin_c0.xml late/");
   EXPECT_EQ("1", ValueOf(kFile, kPort));
   char real[PATH_MAX];
@@ -203,23 +204,27 @@ TEST_F(HostWatch, ReadsMakeNoFileCheckUntilAChange) {
   for (const std::string& root : {Path("late"), root_.path(), std::string("/")}) {
     if (root != Path("late")) {  // the same watcher watches the late root now
       Use(Freshness::kWatch);
-      strell_host::SetRoot(root);
+      SetRoot(root);
     }
     const std::string dir = root == "/" ? std::string("/etc/conf.d") + real : "/etc/conf.d";
     EXPECT_EQ("1", ValueOf(dir + "/config_videoin_c0.xml", kPort));
-    EXPECT_EQ(Error(strell_host::kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
-    strell_host::ResetCounters();
+    EXPECT_EQ(Error(kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
+    ResetCounters();
     for (int i = 0; i < 20; ++i) {
       EXPECT_EQ("1", ValueOf(dir + "/config_videoin_c0.xml", kPort));
-      EXPECT_EQ(Error(strell_host::kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
+      EXPECT_EQ(Error(kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
     }
-    EXPECT_EQ(0u, strell_host::GetFileChecks() + strell_host::GetCounters().parses) << root;
+    EXPECT_EQ(0u, GetFileChecks() + GetCounters().parses) << root;
   }
   Put("config_videoin_c0.xml", PortDoc(2));
   Put("absent.xml", PortDoc(3));
-  strell_host::Settle();
+  Settle();
   EXPECT_EQ("2", ValueOf(std::string("/etc/conf.d") + real + "/config_videoin_c0.xml", kPort));
   EXPECT_EQ("3", ValueOf(std::string("/etc/conf.d") + real + "/absent.xml", kPort));
+  // Back in strict mode nothing the watcher vouched for is taken on trust.
+  SetFreshness(Freshness::kStrict);
+  Put("absent.xml", PortDoc(4));
+  EXPECT_EQ("4", ValueOf(std::string("/etc/conf.d") + real + "/absent.xml", kPort));
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST_F(HostReader, LibraryPathsMapToCleanPathsUnderTheRootAndNothingElse) {
   } cases[] = {
       {"/etc/conf.d/config_a.xml", "config_a.xml"},
       {"/etc/conf.d//config_a.xml", "config_a.xml"},
-      {"/etc/conf.d//config_onvif/./b.xml", "config_onvif/b.xml"},
+      {"/etc/conf.d/config_onvif/./b.xml", "config_onvif/b.xml"},
       {"/etc/conf.d/a..b.xml", "a..b.xml"},  // dots inside a name are a name
       {longest, longest.substr(14)},
       {longest + "x", ""},
