@@ -84,17 +84,35 @@ void* (*const rawMalloc)(size_t) = std::malloc;
 void (*const rawFree)(void*) = std::free;
 #endif
 
-// libstdc++'s other forms of new and delete call these.
-void* operator new(std::size_t size) {
-  void* memory = Refuse() ? nullptr : Counted(rawMalloc(size != 0 ? size : 1));
+// Every form: a sanitizer's runtime defines each one itself.
+namespace {
+void* AllocateOrNull(std::size_t size) noexcept {
+  return Refuse() ? nullptr : Counted(rawMalloc(size != 0 ? size : 1));
+}
+void* AllocateOrThrow(std::size_t size) {
+  void* memory = AllocateOrNull(size);
   if (memory == nullptr) throw std::bad_alloc();
   return memory;
 }
-void operator delete(void* memory) noexcept {
+void Release(void* memory) noexcept {
   Released(memory);
   rawFree(memory);
 }
-void operator delete(void* memory, std::size_t) noexcept { operator delete(memory); }
+}  // namespace
+void* operator new(std::size_t size) { return AllocateOrThrow(size); }
+void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return AllocateOrNull(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return AllocateOrNull(size);
+}
+void operator delete(void* memory) noexcept { Release(memory); }
+void operator delete[](void* memory) noexcept { Release(memory); }
+void operator delete(void* memory, std::size_t) noexcept { Release(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { Release(memory); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { Release(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { Release(memory); }
 
 namespace {
 
