@@ -11,6 +11,7 @@
 //   l<channel> <stream> <count>   list queries starting at profileCount <count>
 // Every text that is set is also tried as a Media1 token, a Media2 token and
 // an access name, so hostile names get matched, not only stored.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -48,15 +49,26 @@ struct ListQuery {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Strell_SetTraceHandler(nullptr, nullptr);
+  base().Install();
   memory_host::SetQuiet(true);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  testing_kit::Camera camera = base();
+  // The input's changes go into the in-memory host on top of camera A, and
+  // are taken out again at the end, so that an input costs no whole install.
   const std::vector<testing_kit::Value>& values = base().values();
-  const std::vector<std::string> files = base().Files();
-  std::vector<std::string> failing;
+  static const std::vector<std::string> files = base().Files();
+  std::vector<testing_kit::Value> changed;
+  bool failing = false;
+  const auto set = [&](const std::string& file, const std::string& key, const std::string* text) {
+    changed.push_back({file, key, ""});
+    if (text != nullptr) {
+      memory_host::Set(file, key, *text);
+    } else {
+      memory_host::Erase(file, key);
+    }
+  };
   std::vector<std::string> urls(std::begin(testing_kit::kCameraUrls),
                                 std::end(testing_kit::kCameraUrls));
   std::vector<ListQuery> queries = {{0, 0, 0}, {1, 1, 0}};
@@ -73,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         urls.push_back(line.substr(1));
         continue;
       case 'x':
-        failing.push_back(files[indexOf(numberAt(line, at), files.size())]);
+        memory_host::FailFile(files[indexOf(numberAt(line, at), files.size())]);
+        failing = true;
         continue;
       case 'l': {
         ListQuery query;
@@ -89,19 +102,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t textStart = line.find('|', keyStart + 1);
         if (keyStart == std::string::npos || textStart == std::string::npos) continue;
         text = line.substr(textStart + 1);
-        camera.Set(file, line.substr(keyStart + 1, textStart - keyStart - 1), text);
+        set(file, line.substr(keyStart + 1, textStart - keyStart - 1), &text);
         break;
       }
       case '-': {
         const testing_kit::Value& value = values[indexOf(numberAt(line, at), values.size())];
-        camera.Erase(value.file, value.key);
+        set(value.file, value.key, nullptr);
         continue;
       }
       default: {
         at = 0;
         const testing_kit::Value& value = values[indexOf(numberAt(line, at), values.size())];
         text = at < line.size() ? line.substr(at + 1) : std::string();
-        camera.Set(value.file, value.key, text);
+        set(value.file, value.key, &text);
         break;
       }
     }
@@ -109,8 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     urls.push_back("media/stream.sdp?profile=" + text);
     urls.push_back("media2/stream.sdp?profile=" + text);
   }
-  camera.Install();
-  for (const std::string& file : failing) memory_host::FailFile(file);
 
   StrellHandle handle = nullptr;
   Strell_Init(&handle);
@@ -122,5 +133,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   Strell_Release(&handle);
+  if (failing) base().Install();
+  for (const testing_kit::Value& change : changed) {
+    const auto found = std::find_if(values.begin(), values.end(), [&](const testing_kit::Value& v) {
+      return v.file == change.file && v.key == change.key;
+    });
+    if (found != values.end()) {
+      memory_host::Set(change.file, change.key, found->text);
+    } else {
+      memory_host::Erase(change.file, change.key);
+    }
+  }
   return 0;
 }
