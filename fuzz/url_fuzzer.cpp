@@ -1,16 +1,13 @@
-// Fuzz target 1: URLs against a fixed configuration (configuration A of the
-// reliability tests, through the fake host). The input is the URL, cut at
-// its first NUL; its first bytes also pick a list query.
-#include <fcntl.h>
-#include <unistd.h>
-
+// Fuzz target 1: URLs against a fixed camera (TwoStateCamera A on the quiet
+// in-memory host). The input is the URL, cut at its first NUL; its first
+// bytes also pick a list query.
 #include <cstdint>
 #include <cstring>
 #include <string>
 
-#include "fake_host/fake_host.h"
 #include "fuzz/fuzz_checks.h"
-#include "reliability/reliability_config.h"
+#include "testing/camera.h"
+#include "testing/memory_host.h"
 
 namespace {
 
@@ -25,15 +22,9 @@ int intAt(const uint8_t* data, size_t size, size_t offset) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Trace lines would cost more than the work they describe.
-  const int null = open("/dev/null", O_WRONLY);
-  if (null >= 0) dup2(null, STDOUT_FILENO);
-  for (const reliability::ConfigValue& value : reliability::kValues) {
-    fake_host::Set(reliability::kFiles[value.file].path, value.key, value.a);
-  }
-  for (const reliability::Parameter& parameter : reliability::kParameters) {
-    fake_host::SetParam(parameter.name, parameter.value);
-  }
+  Strell_SetTraceHandler(nullptr, nullptr);  // the lines would cost more than the work
+  testing_kit::TwoStateCamera(false).Install();
+  memory_host::SetQuiet(true);
   Strell_Init(&g_handle);
   Strell_Parse(g_handle);
   return 0;
@@ -44,6 +35,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz_checks::resolve(g_handle, url.c_str());
   fuzz_checks::lists(g_handle, intAt(data, size, 0) % 4, intAt(data, size, 4) % 4,
                      intAt(data, size, 8) % 40);
-  fake_host::ClearLog();  // the fake host logs every read; keep memory flat
   return 0;
 }

@@ -6,9 +6,9 @@
 //   @@link<n> <to>   file n is a symbolic link to <to>
 //   @@keys           each line "<n> <key path>" is read from file n directly
 //   @@urls           each line is a URL to resolve
-// with n taken modulo the number of files the library reads (the capability
-// file is the last). Files the input does not give are missing. The library
-// then loads everything, resolves the demo URLs and the input's URLs and
+// with n taken modulo the number of files the library reads, in the order
+// TwoStateCamera lists them (the capability file is the last). Files the input does not give are
+// missing. The library then loads everything, resolves the demo URLs and the input's URLs and
 // answers list queries, all checked as in the other targets.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,36 +22,27 @@
 #include <vector>
 
 #include "fuzz/fuzz_checks.h"
-#include "reliability/reliability_config.h"
 #include "strell_host.h"
+#include "testing/camera.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
-constexpr int kFiles = reliability::kFileCount + 1;
+// The library's path of file n.
+const std::string& libraryPath(int file) {
+  static const std::vector<std::string> files = testing_kit::TwoStateCamera(false).Files();
+  return files[static_cast<size_t>(file)];
+}
+const int kFiles = static_cast<int>(testing_kit::TwoStateCamera(false).Files().size());
 std::string g_root;
 
-std::string relativePath(int file) {
-  if (file == reliability::kFileCount) return "config_capability.xml";
-  return reliability::kFiles[file].path + std::strlen("/etc/conf.d/");
-}
+std::string relativePath(int file) { return libraryPath(file).substr(std::strlen("/etc/conf.d/")); }
 
 std::string hostPath(int file) { return g_root + "/" + relativePath(file); }
 
 int fileOf(const std::string& text) {
   const long n = std::strtol(text.c_str(), nullptr, 10);
   return static_cast<int>(((n % kFiles) + kFiles) % kFiles);
-}
-
-void writeFile(int file, const std::string& content) {
-  const int fd = open(hostPath(file).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t wrote = write(fd, content.data() + done, content.size() - done);
-    if (wrote <= 0) break;
-    done += static_cast<size_t>(wrote);
-  }
-  close(fd);
 }
 
 void removeAll() {
@@ -65,30 +56,19 @@ void removeAll() {
 void readKey(int file, const std::string& keyPath) {
   std::unique_ptr<char[]> value(new char[STRELL_TEXT_SIZE]);
   std::memset(value.get(), 0, STRELL_TEXT_SIZE);
-  const std::string path = reliability::kFiles[file % reliability::kFileCount].path;
-  if (XMLSParser_ReadContentEx(path.c_str(), keyPath.c_str(), value.get()) == 0) {
+  if (XMLSParser_ReadContentEx(libraryPath(file).c_str(), keyPath.c_str(), value.get()) == 0) {
     fuzz_checks::require(std::memchr(value.get(), '\0', STRELL_TEXT_SIZE) != nullptr);
   }
-}
-
-// The files are the input's; the directory goes when the fuzzer ends.
-void removeRoot() {
-  removeAll();
-  rmdir((g_root + "/config_onvif").c_str());
-  rmdir(g_root.c_str());
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const int null = open("/dev/null", O_WRONLY);
-  if (null >= 0) dup2(null, STDOUT_FILENO);
-  char pattern[] = "/tmp/strell_fuzz_xml_XXXXXX";
-  if (mkdtemp(pattern) == nullptr) std::abort();
-  g_root = pattern;
+  Strell_SetTraceHandler(nullptr, nullptr);
+  static const testing_kit::TempDir root;  // removed with the files when the fuzzer ends
+  g_root = root.path();
   if (mkdir((g_root + "/config_onvif").c_str(), 0755) != 0) std::abort();
   strell_host::SetRoot(g_root);
-  std::atexit(removeRoot);
   return 0;
 }
 
@@ -98,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::vector<std::pair<int, std::string>> keys;
-  std::vector<std::string> urls(std::begin(reliability::kUrls), std::end(reliability::kUrls));
+  std::vector<std::string> urls(std::begin(testing_kit::kCameraUrls),
+                                std::end(testing_kit::kCameraUrls));
   urls.push_back("media/stream.sdp?profile=Profile_1");
   urls.push_back("live1.sdp");
   urls.push_back("media2/stream.sdp?profile=StreamProfile_1");
@@ -107,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int file = 0;
   std::string content;
   auto flush = [&] {
-    if (section == Section::kFile) writeFile(file, content);
+    if (section == Section::kFile) testing_kit::WriteFile(hostPath(file), content);
     content.clear();
   };
   size_t start = 0;

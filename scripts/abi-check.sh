@@ -52,6 +52,22 @@ if readelf -p .comment "$library" | grep clang >/dev/null; then
   exit 1
 fi
 
+# What the library needs from the loading process: besides the C and C++
+# runtimes, exactly the two host reader functions, which it never defines.
+foreign="$(nm -D --undefined-only "$library" | awk '{ sub(/@.*/, "", $2); print $2 }' |
+  grep -vE '^(_Z|__|_ITM_|_Unwind)' |
+  grep -vxE 'access|open|close|fopen|fgets|fclose|printf|puts|vprintf|vfprintf|vsnprintf|snprintf|malloc|free|mem(cpy|move|set|cmp|chr)|str(len|nlen|cmp|ncmp|chr|str)|bcmp|pthread_(mutex|rwlock)_[a-z]+|stdout' |
+  sort | tr '\n' ' ')"
+if [[ "$foreign" != "Configer_GetParamValueByXPath XMLSParser_ReadContentEx " ]]; then
+  echo "abi: libstrell.so.1 needs from the loading process: $foreign(expected only the two host readers)"
+  exit 1
+fi
+needed="$(readelf -d "$library" | sed -nE 's/.*\(NEEDED\).*\[(.*)\]/\1/p' | sort | tr '\n' ' ')"
+if [[ "$needed" != "libc.so.6 libgcc_s.so.1 libstdc++.so.6 " ]]; then
+  echo "abi: libstrell.so.1 needs $needed(expected only the C and C++ runtimes)"
+  exit 1
+fi
+
 # Every exported symbol, with every type it reaches.
 abidw --drop-undefined-syms --no-corpus-path --no-comp-dir-path --short-locs \
   --out-file "$scratch/current.abi" "$library"

@@ -2,91 +2,31 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string_view>
 
 namespace memory_host {
 namespace {
 
-// An open-addressing table from (file, key) to text, looked up with the
-// library's C strings as they are: no std::string is built for a read.
-class Table {
- public:
-  const std::string* Find(std::string_view file, std::string_view key) const {
-    const uint32_t hash = Hash(file, key);
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-      const Slot& slot = slots_[i];
-      if (!slot.used) return nullptr;
-      if (slot.hash == hash && slot.key == key && slot.file == file) {
-        return slot.erased ? nullptr : &slot.text;
-      }
-    }
-  }
+// File -> key path -> text, looked up with the library's C strings as they
+// are: the transparent comparison builds no std::string for a read.
+using Keys = std::map<std::string, std::string, std::less<>>;
+using Files = std::map<std::string, Keys, std::less<>>;
 
-  void Put(const std::string& file, const std::string& key, const std::string& text, bool erase) {
-    if ((used_ + 1) * 2 > slots_.size()) Grow();
-    const uint32_t hash = Hash(file, key);
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-      Slot& slot = slots_[i];
-      if (!slot.used) {
-        if (erase) return;
-        slot = Slot{hash, true, false, file, key, text};
-        ++used_;
-        return;
-      }
-      if (slot.hash == hash && slot.key == key && slot.file == file) {
-        slot.text = text;
-        slot.erased = erase;
-        return;
-      }
-    }
-  }
-
-  void Clear() {
-    slots_.assign(64, Slot());
-    used_ = 0;
-  }
-
- private:
-  struct Slot {
-    uint32_t hash = 0;
-    bool used = false;
-    bool erased = false;  // kept in the probe sequence, found as absent
-    std::string file;
-    std::string key;
-    std::string text;
-  };
-
-  // FNV-1a over the key path, then the file name.
-  static uint32_t Hash(std::string_view file, std::string_view key) {
-    uint32_t hash = 2166136261u;
-    for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    for (char c : file) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    return hash;
-  }
-
-  void Grow() {
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(old.size() * 2, Slot());
-    used_ = 0;
-    for (Slot& slot : old) {
-      if (slot.used && !slot.erased) Put(slot.file, slot.key, slot.text, false);
-    }
-  }
-
-  std::vector<Slot> slots_ = std::vector<Slot>(64);  // a power of two
-  size_t used_ = 0;
-};
+const std::string* Find(const Files& files, std::string_view file, std::string_view key) {
+  const auto found = files.find(file);
+  if (found == files.end()) return nullptr;
+  const auto value = found->second.find(key);
+  return value != found->second.end() ? &value->second : nullptr;
+}
 
 struct State {
   std::mutex mutex;  // taken by every call but a quiet read
   std::atomic<bool> quiet{false};
-  Table values;
-  Table params;
+  Files values;
+  Keys params;
   std::vector<std::string> failingFiles;
   std::vector<Read> reads;
   std::vector<std::string> paramReads;
@@ -111,7 +51,7 @@ int Deliver(const std::string* text, char* value, size_t room) {
 
 int ReadXml(State& s, const char* file, const char* key, char* value) {
   if (file == nullptr || key == nullptr || value == nullptr) return 1;
-  const std::string* text = Failing(s, file) ? nullptr : s.values.Find(file, key);
+  const std::string* text = Failing(s, file) ? nullptr : Find(s.values, file, key);
   return Deliver(text, value, 256);
 }
 
@@ -120,8 +60,8 @@ int ReadXml(State& s, const char* file, const char* key, char* value) {
 void Clear() {
   State& s = TheState();
   std::lock_guard<std::mutex> lock(s.mutex);
-  s.values.Clear();
-  s.params.Clear();
+  s.values.clear();
+  s.params.clear();
   s.failingFiles.clear();
   s.reads.clear();
   s.paramReads.clear();
@@ -130,13 +70,13 @@ void Clear() {
 void Set(const std::string& file, const std::string& key, const std::string& text) {
   State& s = TheState();
   std::lock_guard<std::mutex> lock(s.mutex);
-  s.values.Put(file, key, text.substr(0, 255), false);
+  s.values[file][key] = text.substr(0, 255);
 }
 
 void Erase(const std::string& file, const std::string& key) {
   State& s = TheState();
   std::lock_guard<std::mutex> lock(s.mutex);
-  s.values.Put(file, key, std::string(), true);
+  s.values[file].erase(key);
 }
 
 void FailFile(const std::string& file) {
@@ -148,7 +88,7 @@ void FailFile(const std::string& file) {
 void SetParam(const std::string& name, const std::string& text) {
   State& s = TheState();
   std::lock_guard<std::mutex> lock(s.mutex);
-  s.params.Put("", name, text, false);
+  s.params[name] = text;
 }
 
 void SetQuiet(bool quiet) { TheState().quiet.store(quiet); }
@@ -199,5 +139,7 @@ extern "C" int Configer_GetParamValueByXPath(const char* name, char* value, int 
     s.paramReads.push_back(name != nullptr ? name : "");
   }
   if (name == nullptr || value == nullptr || size <= 0) return 1;
-  return memory_host::Deliver(s.params.Find("", name), value, static_cast<size_t>(size));
+  const auto found = s.params.find(std::string_view(name));
+  return memory_host::Deliver(found != s.params.end() ? &found->second : nullptr, value,
+                              static_cast<size_t>(size));
 }

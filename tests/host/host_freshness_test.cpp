@@ -2,11 +2,10 @@
 // in watch mode), unchanged files are parsed once, concurrent reads never see
 // a mix of versions, and watch mode makes no system call for a read until a
 // change.
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <atomic>
+#include <climits>
 #include <functional>
 #include <string>
 #include <thread>
@@ -18,7 +17,7 @@ namespace {
 
 using host_test::Error;
 using host_test::ValueOf;
-using strell_host::Freshness;
+using namespace strell_host;
 
 constexpr char kFile[] = "/etc/conf.d/config_videoin_c0.xml";
 constexpr char kPort[] = "/root/videoin/c0/s0/multicast/port";
@@ -28,33 +27,52 @@ std::string PortDoc(int port) {
          "</port></multicast></s0></c0></videoin></root>";
 }
 
-class HostFreshness : public host_test::HostModesTest {};
+// Each test once per mode; Settle() is what a host does after the files
+// changed in watch mode, and does nothing in strict mode.
+class HostFreshness : public host_test::HostTest, public testing::WithParamInterface<Freshness> {
+ protected:
+  void SetUp() override { Use(GetParam()); }
+};
 INSTANTIATE_TEST_SUITE_P(Modes, HostFreshness,
                          testing::Values(Freshness::kStrict, Freshness::kWatch),
-                         host_test::ModeName);
+                         [](const testing::TestParamInfo<Freshness>& mode) {
+                           return mode.param == Freshness::kStrict ? "Strict" : "Watch";
+                         });
 
+// Each version is parsed once, and a rewrite with the same bytes not again.
 TEST_P(HostFreshness, EditInPlaceOrRenameOverIsSeenAtTheNextRead) {
   // Many edits in quick succession land within one tick of the kernel's
   // clock, where size, inode and timestamps all stay the same.
   for (int port = 5000; port < 5200; port += 2) {
-    if (port < 5100) {
-      Put("config_videoin_c0.xml", PortDoc(port));
-    } else {
-      host_test::ReplaceFile(Path("config_videoin_c0.xml"), PortDoc(port));
-    }
-    Changed();
+    const auto write = port < 5100 ? testing_kit::WriteFile : testing_kit::ReplaceFile;
+    ASSERT_TRUE(write(Path("config_videoin_c0.xml"), PortDoc(port)));
+    Settle();
+    ASSERT_EQ(std::to_string(port), ValueOf(kFile, kPort));
     ASSERT_EQ(std::to_string(port), ValueOf(kFile, kPort));
   }
+  for (const auto write : {testing_kit::WriteFile, testing_kit::ReplaceFile}) {
+    ASSERT_TRUE(write(Path("config_videoin_c0.xml"), PortDoc(5198)));
+    Settle();
+    EXPECT_EQ("5198", ValueOf(kFile, kPort));
+  }
+  EXPECT_EQ(100u, GetCounters().parses);
+  EXPECT_EQ(202u, GetCounters().xmlReads);
+  DropCache();
+  EXPECT_EQ("5198", ValueOf(kFile, kPort));
+  EXPECT_EQ(101u, GetCounters().parses);
+  ResetCounters();
+  const Counters counters = GetCounters();
+  EXPECT_EQ(0u, counters.parses + counters.xmlReads + counters.paramReads + GetFileChecks());
 }
 
 TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
   std::vector<std::string> seen;
-  strell_host::SetDiagnosticHandler([&seen](const strell_host::Diagnostic& d) {
+  SetDiagnosticHandler([&seen](const Diagnostic& d) {
     seen.push_back(std::to_string(d.kind) + " " + d.file + " " + std::to_string(d.line) + ":" +
                    std::to_string(d.column) + " " + d.keyPath + " " + std::to_string(d.length));
   });
   struct Reset {
-    ~Reset() { strell_host::SetDiagnosticHandler(nullptr); }
+    ~Reset() { SetDiagnosticHandler(nullptr); }
   } reset;
   const auto readAll = [] {
     for (const char* file : {"/etc/conf.d/bad.xml", "/etc/conf.d/long.xml", "/etc/conf.d/no.xml",
@@ -77,181 +95,140 @@ TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
   // A new version of a broken file is reported again, a repaired one not.
   Put("bad.xml", "<root><a>1</a></root>");
   Put("long.xml", "<root><a>" + std::string(301, 'x') + "</a></root>");
-  Changed();
+  Settle();
   readAll();
   std::vector<std::string> second = first;
   second.push_back("4 /etc/conf.d/long.xml 0:0 /root/a 301");
   EXPECT_EQ(second, seen);
 }
 
-TEST_P(HostFreshness, FilesDirectoriesAndLinksAreSeenAsTheyChange) {
-  const char* onvif = "/etc/conf.d/config_onvif/config_onvif_metadata.xml";
-  const char* link = "/etc/conf.d/config_videoin_c1.xml";
-  const std::string whole = PortDoc(5004);
-  auto put = [this](const char* name, const std::string& text) { return [=] { Put(name, text); }; };
-  struct Step {
-    const char* what;
-    std::function<void()> change;
-    const char* file;
-    std::string value;
-  } const steps[] = {
-      {"absent", [] {}, kFile, Error(strell_host::kReadNoFile)},
-      {"created", put("config_videoin_c0.xml", PortDoc(5000)), kFile, "5000"},
-      {"linked",
-       [this] {
-         EXPECT_EQ(0, symlink("config_videoin_c0.xml", Path("config_videoin_c1.xml").c_str()));
-       },
-       link, "5000"},
-      {"link target edited", put("config_videoin_c0.xml", PortDoc(5002)), link, "5002"},
-      {"deleted", [this] { EXPECT_EQ(0, unlink(Path("config_videoin_c0.xml").c_str())); }, kFile,
-       Error(strell_host::kReadNoFile)},
-      {"empty", put("config_videoin_c0.xml", ""), kFile, Error(strell_host::kReadMalformed)},
-      {"half written", put("config_videoin_c0.xml", whole.substr(0, whole.size() / 2)), kFile,
-       Error(strell_host::kReadMalformed)},
-      {"all but the last byte", put("config_videoin_c0.xml", whole.substr(0, whole.size() - 1)),
-       kFile, Error(strell_host::kReadMalformed)},
-      {"completed", put("config_videoin_c0.xml", whole), kFile, "5004"},
-      {"directory created", [this] { host_test::MakeDir(Path("config_onvif")); }, onvif,
-       Error(strell_host::kReadNoFile)},
-      {"file in it", put("config_onvif/config_onvif_metadata.xml", PortDoc(1)), onvif, "1"},
-      {"directory renamed over",
-       [this] {
-         host_test::MakeDir(Path("staged"));
-         Put("staged/config_onvif_metadata.xml", PortDoc(2));
-         EXPECT_EQ(0, rename(Path("config_onvif").c_str(), Path("retired").c_str()));
-         EXPECT_EQ(0, rename(Path("staged").c_str(), Path("config_onvif").c_str()));
-       },
-       onvif, "2"},
-      {"new directory edited, old one too",
-       [this] {
-         Put("config_onvif/config_onvif_metadata.xml", PortDoc(3));
-         Put("retired/config_onvif_metadata.xml", PortDoc(4));
-       },
-       onvif, "3"},
+TEST_P(HostFreshness, FilesDirectoriesLinksAndTheRootAreSeenAsTheyChange) {
+  const std::string doc = PortDoc(5004), c0 = "config_videoin_c0.xml",
+                    onvif = "config_onvif/config_onvif_metadata.xml";
+  const auto put = [](const std::string& text, const std::string& file) {
+    return "printf '%s' '" + text + "' >" + file;
   };
-  for (const Step& step : steps) {
-    step.change();
-    Changed();
-    EXPECT_EQ(step.value, ValueOf(step.file, kPort)) << step.what;
+  const struct {
+    std::string commands, file, value;  // `file` under /etc/conf.d/
+  } steps[] = {
+      {"true", c0, Error(kReadNoFile)},
+      {put(PortDoc(5000), c0), c0, "5000"},
+      {"ln -s " + c0 + " link.xml", "link.xml", "5000"},
+      {put(PortDoc(5002), c0), "link.xml", "5002"},  // the link's target edited
+      {"rm " + c0, c0, Error(kReadNoFile)},
+      {put(doc.substr(0, doc.size() - 1), c0), c0, Error(kReadMalformed)},
+      {put(doc, c0), c0, "5004"},
+      {"mkdir config_onvif", onvif, Error(kReadNoFile)},
+      {put(PortDoc(1), onvif), onvif, "1"},
+      {"mkdir new && " + put(PortDoc(2), "new/" + onvif.substr(13)) +
+           " && mv config_onvif old && mv new config_onvif",
+       onvif, "2"},  // a directory renamed over
+      {put(PortDoc(3), onvif) + " && " + put(PortDoc(4), "old/" + onvif.substr(13)), onvif, "3"},
+      // The same name under another root is another file, whatever the
+      // cache knew of the old one ("": the root moves to other/).
+      {"mkdir other && mv old other/config_onvif", onvif, "3"},
+      {"", onvif, "4"},
+  };
+  for (const auto& step : steps) {
+    if (step.commands.empty()) {
+      SetRoot(Path("other"));
+    } else {
+      Sh(step.commands);
+    }
+    Settle();
+    EXPECT_EQ(step.value, ValueOf("/etc/conf.d/" + step.file, kPort)) << step.commands;
   }
-}
-
-TEST_P(HostFreshness, UnchangedFileOrARewriteWithTheSameBytesIsParsedOnce) {
-  Put("config_videoin_c0.xml", PortDoc(5000));
-  for (int i = 0; i < 100; ++i) ASSERT_EQ("5000", ValueOf(kFile, kPort));
-  ASSERT_EQ(Error(strell_host::kReadNoElement), ValueOf(kFile, "/root/none"));
-  for (int i = 0; i < 5; ++i) {
-    host_test::ReplaceFile(Path("config_videoin_c0.xml"), PortDoc(5000));
-    Put("config_videoin_c0.xml", PortDoc(5000));
-    Changed();
-    EXPECT_EQ("5000", ValueOf(kFile, kPort));
-  }
-  strell_host::Counters counters = strell_host::GetCounters();
-  EXPECT_EQ(1u, counters.parses);
-  EXPECT_EQ(106u, counters.xmlReads);
-  strell_host::DropCache();
-  EXPECT_EQ("5000", ValueOf(kFile, kPort));
-  EXPECT_EQ(2u, strell_host::GetCounters().parses);
-  strell_host::ResetCounters();
-  counters = strell_host::GetCounters();
-  EXPECT_EQ(
-      0u, counters.parses + counters.xmlReads + counters.paramReads + strell_host::GetFileChecks());
 }
 
 // Two versions of different lengths: a read that mixed them could not be
-// well-formed.
-std::string Version(char letter, size_t length) {
-  return "<root><a><v>" + std::string(length, letter) + "</v></a><pad>" +
-         std::string(length * 3, letter) + "</pad></root>";
-}
-
-// Several threads read while files change and the cache is dropped (run
-// under ThreadSanitizer by the tsan preset).
+// well-formed. Several threads read while both files change, or while the
+// cache is dropped and the mode changes (the tsan job runs this too).
 TEST_P(HostFreshness, ReadsOnThreadsGiveOneVersionOrAFailureWhateverHappensMeanwhile) {
-  const Freshness mode = GetParam();
-  const Freshness other = mode == Freshness::kStrict ? Freshness::kWatch : Freshness::kStrict;
-  struct Case {
-    const char* name;
+  const auto version = [](char letter, size_t length) {
+    return "<root><a><v>" + std::string(length, letter) + "</v></a><pad>" +
+           std::string(length * 3, letter) + "</pad></root>";
+  };
+  const Freshness other = GetParam() == Freshness::kStrict ? Freshness::kWatch : Freshness::kStrict;
+  const struct {
     bool mayFail;  // a reader may catch an in-place rewrite half done
     int rounds;
-    std::function<void(const std::string& path, const std::string& text)> change;
-  } const cases[] = {
-      {"rename over", false, 200, host_test::ReplaceFile},
-      {"rewrite in place", true, 200, host_test::WriteInPlace},
-      {"drop the cache and change the mode", false, 50,
-       [&](const std::string&, const std::string&) {
-         strell_host::DropCache();
-         strell_host::Settle();
-         strell_host::SetFreshness(other);
-         strell_host::SetFreshness(mode);
-         strell_host::GetCounters();
-       }},
-  };
-  for (const Case& c : cases) {
-    Put("config_one.xml", Version('a', 40));
-    Put("config_two.xml", Version('b', 90));
-    Changed();
+    std::function<bool(const std::string& path, const std::string& text)> change;
+  } cases[] = {{false, 100, testing_kit::ReplaceFile},
+               {true, 100, testing_kit::WriteFile},
+               {false, 10, [&](const std::string&, const std::string&) {
+                  DropCache();
+                  SetFreshness(other);
+                  SetFreshness(GetParam());
+                  return true;
+                }}};
+  for (const auto& c : cases) {
+    Put("one.xml", version('a', 40));
+    Put("two.xml", version('b', 90));
+    Settle();
     std::atomic<bool> stop{false};
     std::atomic<int> bad{0};
-    std::atomic<long> reads{0};
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-      threads.emplace_back([&, t] {
-        const char* file = t % 2 == 0 ? "/etc/conf.d/config_one.xml" : "/etc/conf.d/config_two.xml";
+    for (const char* file : {"/etc/conf.d/one.xml", "/etc/conf.d/two.xml", "/etc/conf.d/one.xml"}) {
+      threads.emplace_back([&, file] {
         while (!stop.load()) {
-          const std::string value = host_test::ValueOf(file, "/root/a/v");
+          const std::string value = ValueOf(file, "/root/a/v");
           const bool whole = value == std::string(40, 'a') || value == std::string(90, 'b');
-          const bool failed =
-              value.rfind("<error ", 0) == 0 && value.find(',') == std::string::npos;
-          if (!whole && !(c.mayFail && failed)) bad.fetch_add(1);
-          reads.fetch_add(1);
+          if (!whole && !(c.mayFail && value == Error(kReadMalformed))) bad++;
         }
       });
     }
     for (int round = 0; round < c.rounds; ++round) {
-      const std::string text = round % 2 == 0 ? Version('b', 90) : Version('a', 40);
-      c.change(Path("config_one.xml"), text);
-      c.change(Path("config_two.xml"), text);
+      const std::string text = round % 2 == 0 ? version('b', 90) : version('a', 40);
+      c.change(Path("one.xml"), text);
+      c.change(Path("two.xml"), text);
     }
     stop.store(true);
     for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(0, bad.load()) << c.name << ": of " << reads.load() << " reads";
+    EXPECT_EQ(0, bad.load()) << "case " << &c - cases;
   }
 }
 
 class HostWatch : public host_test::HostTest {};
 
+// Strict mode checks a cached file with one stat() per read; watch mode
+// makes none until an event, for a file that exists and for one that does
+// not, whatever the root; a root that cannot be watched yet is checked by
+// stat() until it can.
 TEST_F(HostWatch, ReadsMakeNoFileCheckUntilAChange) {
-  Use(Freshness::kWatch);
-  EXPECT_EQ(Freshness::kWatch, strell_host::GetFreshness());
   Put("config_videoin_c0.xml", PortDoc(1));
-  EXPECT_EQ("1", ValueOf(kFile, kPort));
-  strell_host::Settle();  // the write's own events arrive after the first read
-  EXPECT_EQ("1", ValueOf(kFile, kPort));
-  strell_host::ResetCounters();
-  for (int i = 0; i < 20; ++i) EXPECT_EQ("1", ValueOf(kFile, kPort));
-  EXPECT_EQ(0u, strell_host::GetFileChecks() + strell_host::GetCounters().parses);
-  Put("config_videoin_c0.xml", PortDoc(2));
-  strell_host::Settle();
-  EXPECT_EQ("2", ValueOf(kFile, kPort));
-  EXPECT_EQ(1u, strell_host::GetCounters().parses);
-}
-
-TEST_F(HostWatch, RootCreatedLaterIsCheckedByStatUntilItCanBeWatched) {
+  for (int i = 0; i < 3; ++i) EXPECT_EQ("1", ValueOf(kFile, kPort));
+  EXPECT_EQ(2u, GetFileChecks());
   Use(Freshness::kWatch);
-  strell_host::SetRoot(root_ / "late");
-  EXPECT_EQ(Error(strell_host::kReadNoFile), ValueOf(kFile, kPort));
-  host_test::MakeDir(root_ / "late");
-  Put("late/config_videoin_c0.xml", PortDoc(1));
-  EXPECT_EQ("1", ValueOf(kFile, kPort));  // seen without Settle()
-  strell_host::Settle();
+  SetRoot(Path("late"));
+  EXPECT_EQ(Error(kReadNoFile), ValueOf(kFile, kPort));
+  Sh("mkdir late && cp config_videoin_c0.xml late/");
   EXPECT_EQ("1", ValueOf(kFile, kPort));
-  strell_host::ResetCounters();
-  EXPECT_EQ("1", ValueOf(kFile, kPort));
-  EXPECT_EQ(0u, strell_host::GetFileChecks());
-  Put("late/config_videoin_c0.xml", PortDoc(2));
-  strell_host::Settle();
-  EXPECT_EQ("2", ValueOf(kFile, kPort));
+  char real[PATH_MAX];
+  ASSERT_NE(nullptr, realpath(root_.path().c_str(), real));
+  for (const std::string& root : {Path("late"), root_.path(), std::string("/")}) {
+    if (root != Path("late")) {  // the same watcher watches the late root now
+      Use(Freshness::kWatch);
+      SetRoot(root);
+    }
+    const std::string dir = root == "/" ? std::string("/etc/conf.d") + real : "/etc/conf.d";
+    EXPECT_EQ("1", ValueOf(dir + "/config_videoin_c0.xml", kPort));
+    EXPECT_EQ(Error(kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
+    ResetCounters();
+    for (int i = 0; i < 20; ++i) {
+      EXPECT_EQ("1", ValueOf(dir + "/config_videoin_c0.xml", kPort));
+      EXPECT_EQ(Error(kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
+    }
+    EXPECT_EQ(0u, GetFileChecks() + GetCounters().parses) << root;
+  }
+  Put("config_videoin_c0.xml", PortDoc(2));
+  Put("absent.xml", PortDoc(3));
+  Settle();
+  EXPECT_EQ("2", ValueOf(std::string("/etc/conf.d") + real + "/config_videoin_c0.xml", kPort));
+  EXPECT_EQ("3", ValueOf(std::string("/etc/conf.d") + real + "/absent.xml", kPort));
+  // Back in strict mode nothing the watcher vouched for is taken on trust.
+  SetFreshness(Freshness::kStrict);
+  Put("absent.xml", PortDoc(4));
+  EXPECT_EQ("4", ValueOf(std::string("/etc/conf.d") + real + "/absent.xml", kPort));
 }
 
 }  // namespace
