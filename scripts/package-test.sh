@@ -39,7 +39,7 @@ trap remove EXIT
 # 1. The runtime packages alone. The library comes first on the link line, so
 #    that --as-needed keeps the kit the program itself never calls.
 host="$build/runtime_host"
-cc -std=c99 -Wall -Wextra -Wpedantic -Werror tests/install/consumer/c_kit_host.c -Iinclude \
+cc -std=c99 -Wall -Wextra -Wpedantic -Werror examples/hosts/c_kit_host.c -Iinclude \
   -L"$build/src" -L"$build/host" -lstrell -lstrell_host -o "$host"
 if readelf -d "$host" | grep -q -E 'RPATH|RUNPATH'; then
   echo "package-test: $host must find its libraries where the packages put them" >&2

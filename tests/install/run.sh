@@ -58,7 +58,7 @@ export PKG_CONFIG_PATH="$libdir/pkgconfig"
 check "pkg-config knows strell 1.0.0" test "$(pkg-config --modversion strell)" = 1.0.0
 # shellcheck disable=SC2046  # the flags are meant to split into words
 check "the consumer builds with pkg-config" \
-  cc -std=c99 -Wall -Wextra -Wpedantic -Werror "$here/consumer/firmware_host.c" \
+  cc -std=c99 -Wall -Wextra -Wpedantic -Werror "$here/../../examples/hosts/firmware_host.c" \
   $(pkg-config --cflags --libs strell) -Wl,-rpath,"$(pkg-config --variable=libdir strell)" \
   -o "$scratch/firmware_host_pc"
 check "the pkg-config consumer runs against the installed library" "$scratch/firmware_host_pc"
@@ -77,7 +77,7 @@ if $have_kit; then
   for i in "${!pc_links[@]}"; do
     # shellcheck disable=SC2046,SC2086  # the flags are meant to split into words
     check "a C kit host builds with pkg-config (${pc_kinds[$i]})" \
-      cc -std=c99 -Wall -Wextra -Wpedantic -Werror "$here/consumer/c_kit_host.c" \
+      cc -std=c99 -Wall -Wextra -Wpedantic -Werror "$here/../../examples/hosts/c_kit_host.c" \
       $(pkg-config --cflags strell-host) ${pc_links[$i]} -Wl,-rpath,"$libdir" \
       -o "$scratch/c_kit_host_pc$i"
     check "it resolves one URL of each kind" \
@@ -87,7 +87,7 @@ fi
 
 # 2. find_package(strell), the way a CMake project links.
 check "the consumer configures with find_package(strell)" \
-  cmake -S "$here/consumer" -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+  cmake -S "$here/../../examples/hosts" -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_BUILD_RPATH="$libdir"
 check "the find_package consumer builds" cmake --build "$scratch/consumer"
 check "the find_package consumer runs against the installed library" \
@@ -97,7 +97,7 @@ if $have_kit; then
     check "$program resolves one URL of each kind" "$scratch/consumer/$program" "$conf" "${urls[@]}"
   done
   check "a C-only project configures with the kit" \
-    cmake -S "$here/consumer/c_only" -B "$scratch/c_only" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+    cmake -S "$here/../../examples/hosts/c_only" -B "$scratch/c_only" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_BUILD_RPATH="$libdir"
   check "a C-only project builds with either kit after, before and without strell::strell" \
     cmake --build "$scratch/c_only"
