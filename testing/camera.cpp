@@ -4,24 +4,22 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 
 namespace testing_kit {
 namespace {
 
-std::string MediaOneKey(EFieldProperty field, int slot) {
+// The key path the library's own builder gives for a field.
+std::string Key(EFieldProperty field, int slot, bool indexed = true) {
   char key[kKeyPathSize];
-  buildMediaOneKeyPath(field, true, slot, key);
+  buildMediaOneKeyPath(field, indexed, slot, key);
   return key;
 }
-
-std::string StreamserverKey(int slot, eField field) {
+std::string Key(int slot, eField field) {
   char key[kKeyPathSize];
   buildStreamserverKeyPath(slot, field, key);
   return key;
 }
-
-std::string StreamProfileKey(int slot, EStreamProfileField field) {
+std::string Key(int slot, EStreamProfileField field) {
   char key[kKeyPathSize];
   buildStreamProfileKeyPath(key, slot, field);
   return key;
@@ -86,11 +84,9 @@ void Put(std::vector<Value>& values, const std::string& file, const std::string&
 
 Camera& Camera::MediaOneProfile(int slot, const char* token, const char* video, const char* audio,
                                 const char* metadata) {
-  const EFieldProperty fields[] = {FIELD_PROFILE_TOKEN, FIELD_PROFILE_VIDEOENCODER_TOKEN,
-                                   FIELD_PROFILE_AUDIOENCODER_TOKEN, FIELD_PROFILE_METADATA_TOKEN};
-  const char* const texts[] = {token, video, audio, metadata};
+  const char* const texts[] = {token, video, audio, metadata};  // FIELD_PROFILE_* 0 to 3
   for (int i = 0; i < 4; ++i) {
-    if (texts[i] != nullptr) Set(ONVIF_MEDIA_PROFILE_XML, MediaOneKey(fields[i], slot), texts[i]);
+    if (texts[i] != nullptr) Set(ONVIF_MEDIA_PROFILE_XML, Key(EFieldProperty(i), slot), texts[i]);
   }
   return *this;
 }
@@ -100,57 +96,44 @@ Camera& Camera::MediaOneEncoder(Medium medium, int slot, const std::string& toke
                                 int ttl) {
   const bool video = medium == Medium::kVideo;
   const char* file = video ? ONVIF_MEDIA_ONE_VIDEOENCODER_XML : ONVIF_MEDIA_ONE_AUDIOENCODER_XML;
-  Set(file, MediaOneKey(video ? FIELD_VIDEOENCODER_TOKEN : FIELD_AUDIOENCODER_TOKEN, slot), token);
-  Set(file,
-      MediaOneKey(video ? FIELD_VIDEOENCODER_ADDRESS_TYPE : FIELD_AUDIOENCODER_ADDRESS_TYPE, slot),
-      type);
-  if (type != "IPv6") {
-    Set(file, MediaOneKey(video ? FIELD_VIDEOENCODER_IPV4 : FIELD_AUDIOENCODER_IPV4, slot),
-        address);
-  }
-  if (type != "IPv4") {
-    Set(file, MediaOneKey(video ? FIELD_VIDEOENCODER_IPV6 : FIELD_AUDIOENCODER_IPV6, slot),
-        address);
-  }
-  Set(file, MediaOneKey(video ? FIELD_VIDEOENCODER_PORT : FIELD_AUDIOENCODER_PORT, slot),
-      std::to_string(port));
-  Set(file, MediaOneKey(video ? FIELD_VIDEOENCODER_TTL : FIELD_AUDIOENCODER_TTL, slot),
-      std::to_string(ttl));
-  return *this;
+  // Token, IPv4, IPv6, type, TTL, port: consecutive ids of each encoder.
+  const auto field = [video](int offset) {
+    return EFieldProperty((video ? FIELD_VIDEOENCODER_TOKEN : FIELD_AUDIOENCODER_TOKEN) + offset);
+  };
+  Set(file, Key(field(0), slot), token).Set(file, Key(field(3), slot), type);
+  if (type != "IPv6") Set(file, Key(field(1), slot), address);
+  if (type != "IPv4") Set(file, Key(field(2), slot), address);
+  Set(file, Key(field(4), slot), std::to_string(ttl));
+  return Set(file, Key(field(5), slot), std::to_string(port));
 }
 
 Camera& Camera::MediaOneMetadata(const std::string& type, const std::string& address, int port,
                                  int ttl) {
-  const auto key = [](EFieldProperty field) {
-    char buffer[kKeyPathSize];
-    buildMediaOneKeyPath(field, false, 0, buffer);
-    return std::string(buffer);
-  };
   const char* file = ONVIF_MEDIA_ONE_METADATA_XML;
-  Set(file, key(FIELD_METADATA_ADDRESS_TYPE), type);
-  Set(file, key(FIELD_METADATA_IPV4), address);
-  Set(file, key(FIELD_METADATA_IPV6), address);
-  Set(file, key(FIELD_METADATA_PORT), std::to_string(port));
-  return Set(file, key(FIELD_METADATA_TTL), std::to_string(ttl));
+  Set(file, Key(FIELD_METADATA_ADDRESS_TYPE, 0, false), type);
+  Set(file, Key(FIELD_METADATA_IPV4, 0, false), address);
+  Set(file, Key(FIELD_METADATA_IPV6, 0, false), address);
+  Set(file, Key(FIELD_METADATA_PORT, 0, false), std::to_string(port));
+  return Set(file, Key(FIELD_METADATA_TTL, 0, false), std::to_string(ttl));
 }
 
 Camera& Camera::AccessName(int slot, const std::string& name, int videoTrack, int audioTrack,
                            int metadataTrack, int ttl) {
   const std::string file = kStreamserverFile;
-  Set(file, StreamserverKey(slot, ZELL_FIELD_ACCESSNAME), name);
-  Set(file, StreamserverKey(slot, ZELL_FIELD_ENABLE), "1");
-  Set(file, StreamserverKey(slot, ZELL_FIELD_ALWAYSMULTICAST), "0");
-  Set(file, StreamserverKey(slot, ZELL_FIELD_TTL), std::to_string(ttl));
+  Set(file, Key(slot, ZELL_FIELD_ACCESSNAME), name);
+  Set(file, Key(slot, ZELL_FIELD_ENABLE), "1");
+  Set(file, Key(slot, ZELL_FIELD_ALWAYSMULTICAST), "0");
+  Set(file, Key(slot, ZELL_FIELD_TTL), std::to_string(ttl));
   const int tracks[] = {videoTrack, audioTrack, metadataTrack};
   for (int medium = 0; medium < 3; ++medium) {
     // Track, address and port stand in consecutive rows of configMap.
     const auto field = [medium](int offset) {
       return static_cast<eField>(ZELL_FIELD_VIDEOTRACK + 3 * medium + offset);
     };
-    Set(file, StreamserverKey(slot, field(0)), std::to_string(tracks[medium]));
-    Set(file, StreamserverKey(slot, field(1)),
+    Set(file, Key(slot, field(0)), std::to_string(tracks[medium]));
+    Set(file, Key(slot, field(1)),
         "239." + std::to_string(slot) + "." + std::to_string(medium) + ".1");
-    Set(file, StreamserverKey(slot, field(2)), std::to_string(8000 + 10 * slot + 2 * medium));
+    Set(file, Key(slot, field(2)), std::to_string(8000 + 10 * slot + 2 * medium));
   }
   return *this;
 }
@@ -158,15 +141,15 @@ Camera& Camera::AccessName(int slot, const std::string& name, int videoTrack, in
 Camera& Camera::StreamProfile(int slot, const std::string& token, const std::string& videoSource,
                               bool audio, bool metadata) {
   const std::string file = kStreamProfileFile;
-  Set(file, StreamProfileKey(slot, MEDIA2_FIELD_TOKEN), token);
-  Set(file, StreamProfileKey(slot, MEDIA2_FIELD_VIDEO_ENABLE), videoSource.empty() ? "0" : "1");
+  Set(file, Key(slot, MEDIA2_FIELD_TOKEN), token);
+  Set(file, Key(slot, MEDIA2_FIELD_VIDEO_ENABLE), videoSource.empty() ? "0" : "1");
   if (!videoSource.empty()) {
-    Set(file, StreamProfileKey(slot, MEDIA2_FIELD_VIDEO_SOURCE), videoSource);
+    Set(file, Key(slot, MEDIA2_FIELD_VIDEO_SOURCE), videoSource);
   }
-  Set(file, StreamProfileKey(slot, MEDIA2_FIELD_AUDIO_ENABLE), audio ? "1" : "0");
-  Set(file, StreamProfileKey(slot, MEDIA2_FIELD_AUDIO_SOURCE), "c0s0");
-  Set(file, StreamProfileKey(slot, MEDIA2_FIELD_METADATA_ENABLE), metadata ? "1" : "0");
-  return Set(file, StreamProfileKey(slot, MEDIA2_FIELD_METADATA_SOURCE), "c0s0");
+  Set(file, Key(slot, MEDIA2_FIELD_AUDIO_ENABLE), audio ? "1" : "0");
+  Set(file, Key(slot, MEDIA2_FIELD_AUDIO_SOURCE), "c0s0");
+  Set(file, Key(slot, MEDIA2_FIELD_METADATA_ENABLE), metadata ? "1" : "0");
+  return Set(file, Key(slot, MEDIA2_FIELD_METADATA_SOURCE), "c0s0");
 }
 
 Camera& Camera::Multicast(Medium medium, int channel, int stream, int port,
@@ -240,21 +223,15 @@ std::string Camera::Xml(const std::string& file) const {
 }
 
 bool Camera::Write(const std::string& root) const {
-  std::map<std::string, std::string> files;  // path under root -> document
-  const std::string prefix = kConfigDirectory;
-  for (const std::string& file : Files()) {
-    files[file.substr(prefix.size())] = Xml(file);
-  }
   bool ok = true;
-  for (const auto& file : files) {
-    const std::string path = root + "/" + file.first;
+  for (const std::string& file : Files()) {
+    const std::string path = root + "/" + file.substr(sizeof kConfigDirectory - 1);
     for (size_t slash = path.find('/', root.size() + 1); slash != std::string::npos;
          slash = path.find('/', slash + 1)) {
       mkdir(path.substr(0, slash).c_str(), 0755);
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << file.second;
-    ok = ok && static_cast<bool>(out.flush());
+    ok = static_cast<bool>(out << Xml(file)) && ok;
   }
   return ok;
 }
