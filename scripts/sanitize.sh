@@ -9,9 +9,10 @@
 #         Sanitizer + UndefinedBehaviorSanitizer and warnings as errors, then
 #         the whole test suite with halt_on_error (build/asan-clang, which
 #         scripts/fuzz.sh uses too).
-#   tsan: g++ ThreadSanitizer build of the host kit tests, the integration
-#         test and the concurrency stress test; runs them, the stress test in
-#         both freshness modes of the host kit (build/tsan);
+#   tsan: g++ ThreadSanitizer build of the library's tests (contexts on
+#         threads reading the capability counts once), the host kit tests and
+#         the concurrency stress test; runs them, the stress test in both
+#         freshness modes of the host kit (build/tsan);
 #         STRELL_STRESS_OPERATIONS (per thread, default 3000) and
 #         STRELL_STRESS_REWRITES (default 300) size the run.
 set -euo pipefail
@@ -38,10 +39,10 @@ if [[ $job == tsan || $job == all ]]; then
     -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DSTRELL_SANITIZE= -DSTRELL_WERROR=ON -DSTRELL_BUILD_TESTS=ON >/dev/null
   cmake --build build/tsan -j2 --target strell_stress_test strell_host_tests \
-    strell_integration_tests
+    strell_library_tests
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+  build/tsan/tests/library/strell_library_tests --gtest_brief=1
   build/tsan/tests/host/strell_host_tests --gtest_brief=1
-  build/tsan/tests/integration/strell_integration_tests --gtest_brief=1
   for mode in strict watch; do
     build/tsan/tests/reliability/strell_stress_test "$mode" "${STRELL_STRESS_OPERATIONS:-3000}" \
       "${STRELL_STRESS_REWRITES:-300}"
