@@ -111,8 +111,8 @@ Camera& Camera::MediaOneMetadata(const std::string& type, const std::string& add
                                  int ttl) {
   const char* file = ONVIF_MEDIA_ONE_METADATA_XML;
   Set(file, Key(FIELD_METADATA_ADDRESS_TYPE, 0, false), type);
-  Set(file, Key(FIELD_METADATA_IPV4, 0, false), address);
-  Set(file, Key(FIELD_METADATA_IPV6, 0, false), address);
+  if (type != "IPv6" && type != "ipv6") Set(file, Key(FIELD_METADATA_IPV4, 0, false), address);
+  if (type != "IPv4" && type != "ipv4") Set(file, Key(FIELD_METADATA_IPV6, 0, false), address);
   Set(file, Key(FIELD_METADATA_PORT, 0, false), std::to_string(port));
   return Set(file, Key(FIELD_METADATA_TTL, 0, false), std::to_string(ttl));
 }

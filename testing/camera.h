@@ -29,7 +29,8 @@ class Camera {
  public:
   // Media1: a profile slot (a null token leaves that key out), an encoder
   // slot (the address goes under "ipv4" or "ipv6" as `type` says, anything
-  // else under both), the metadata configuration.
+  // else under both), the metadata configuration (the same, the lower-case
+  // pair included).
   Camera& MediaOneProfile(int slot, const char* token, const char* video, const char* audio,
                           const char* metadata);
   Camera& MediaOneEncoder(Medium medium, int slot, const std::string& token,

@@ -57,59 +57,46 @@ int ReadXml(State& s, const char* file, const char* key, char* value) {
 
 }  // namespace
 
+// Runs `change` on the state under its lock and returns its result.
+template <typename Change>
+auto Locked(Change change) {
+  std::lock_guard<std::mutex> lock(TheState().mutex);
+  return change(TheState());
+}
+
 void Clear() {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.values.clear();
-  s.params.clear();
-  s.failingFiles.clear();
-  s.reads.clear();
-  s.paramReads.clear();
+  Locked([](State& s) {
+    s.values.clear();
+    s.params.clear();
+    s.failingFiles.clear();
+    s.reads.clear();
+    s.paramReads.clear();
+  });
 }
-
 void Set(const std::string& file, const std::string& key, const std::string& text) {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.values[file][key] = text.substr(0, 255);
+  Locked([&](State& s) { s.values[file][key] = text.substr(0, 255); });
 }
-
 void Erase(const std::string& file, const std::string& key) {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.values[file].erase(key);
+  Locked([&](State& s) { s.values[file].erase(key); });
 }
-
 void FailFile(const std::string& file) {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.failingFiles.push_back(file);
+  Locked([&](State& s) { s.failingFiles.push_back(file); });
 }
-
 void SetParam(const std::string& name, const std::string& text) {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.params[name] = text;
+  Locked([&](State& s) { s.params[name] = text; });
 }
-
 void SetQuiet(bool quiet) { TheState().quiet.store(quiet); }
-
 std::vector<Read> Reads() {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.reads;
+  return Locked([](State& s) { return s.reads; });
 }
-
 std::vector<std::string> ParamReads() {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.paramReads;
+  return Locked([](State& s) { return s.paramReads; });
 }
-
 void ClearLog() {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.reads.clear();
-  s.paramReads.clear();
+  Locked([](State& s) {
+    s.reads.clear();
+    s.paramReads.clear();
+  });
 }
 
 }  // namespace memory_host

@@ -193,6 +193,20 @@ TEST(MediaOneFields, AddressTypeSelectsTheAddressKeyAndUnknownFieldsReadNothing)
   EXPECT_EQ("17 kept", std::to_string(number) + " " + text);
 }
 
+// Each medium's per-field reader reads its own file under its own key word.
+TEST(MediaTwoFields, EachMediumReadsItsOwnFileAndWord) {
+  memory_host::Clear();
+  memory_host::Set("/etc/conf.d/config_videoin_c1.xml", "/root/videoin/c1/s2/multicast/ttl", "v");
+  memory_host::Set("/etc/conf.d/config_audioin.xml", "/root/audioin/c1/s2/multicast/ttl", "a");
+  memory_host::Set("/etc/conf.d/config_metadata_c1.xml", "/root/metadata/c1/s2/multicast/ttl",
+                   "m");
+  std::string video, audio, metadata;
+  EXPECT_EQ(0, getVideoinfield(1, 2, MEDIA2_FIELD_MULTICAST_TTL, video));
+  EXPECT_EQ(0, getAudioinfield(1, 2, MEDIA2_FIELD_MULTICAST_TTL, audio));
+  EXPECT_EQ(0, getMetadatainfield(1, 2, MEDIA2_FIELD_MULTICAST_TTL, metadata));
+  EXPECT_EQ("vam", video + audio + metadata);
+}
+
 // The counts are read at the first conversion of each kind and never again,
 // exactly once even when contexts on several threads convert at once.
 TEST(Capability, EachCountIsReadOnceByTheFirstConversionOfItsKind) {
