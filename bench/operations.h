@@ -7,6 +7,7 @@
 #include <string>
 
 #include "strell.h"
+#include "testing/records.h"
 
 namespace strell_bench {
 
@@ -55,18 +56,8 @@ inline int ListAudio(StrellHandle handle, TProfileList& list) {
   return Strell_GetProfileListByAudioStream(handle, 0, 0, &list);
 }
 
-// A context that exists for the lifetime of the object.
-class Context {
- public:
-  Context() { Strell_Init(&handle_); }
-  ~Context() { Strell_Release(&handle_); }
-  Context(const Context&) = delete;
-  Context& operator=(const Context&) = delete;
-  StrellHandle handle() const { return handle_; }
-
- private:
-  StrellHandle handle_ = nullptr;
-};
+// A context for the lifetime of the object: the tests' own.
+using testing_kit::Context;
 
 }  // namespace strell_bench
 

@@ -16,7 +16,7 @@
 #            function to its return, mutex included
 #   allocs   heap allocations per operation (malloc, calloc, realloc and
 #            operator new, counted by the bench program's own malloc)
-# Programs: strell_opcount (lean in-memory host), once more with the trace
+# Programs: strell_opcount (the in-memory host, quiet), once more with the trace
 # lines dropped (Strell_SetTraceHandler with a null handler: "silent") and,
 # when the reference host kit is built, strell_opcount_host in watch and
 # strict mode.
@@ -72,7 +72,7 @@ allocations() {
 print_toggles=(--toggle-collect='traceLine*')
 # strell_opcount defines the host functions itself; strell_opcount_host
 # forwards them to the kit through functions of their own names.
-lean_host_toggles=(--toggle-collect=XMLSParser_ReadContentEx
+memory_host_toggles=(--toggle-collect=XMLSParser_ReadContentEx
                    --toggle-collect=Configer_GetParamValueByXPath)
 kit_host_toggles=(--toggle-collect=strell_bench_host_xml_read
                   --toggle-collect=strell_bench_host_param_read)
@@ -83,7 +83,7 @@ for entry in "${programs[@]}"; do
   mode="${entry#*:}"
   label="$program${mode:+ ($mode)}"
   if [[ "$program" == strell_opcount ]]; then
-    host_toggles=("${lean_host_toggles[@]}")
+    host_toggles=("${memory_host_toggles[@]}")
   else
     host_toggles=("${kit_host_toggles[@]}")
   fi
