@@ -54,7 +54,12 @@ inline void mediaTwoNameKeyPath(int slot, char (&key)[kKeyPathSize]) {
 constexpr int kHandlerCount = 3;
 
 // Media1, stream server, Media2: the order in which every URL is offered.
-inline const CHandlerDescription kHandlerChain[kHandlerCount] = {
+// The chain's construction takes only the names, so that the library does
+// not carry the tools' builders and accessors below.
+inline constexpr const char* kHandlerChainNames[kHandlerCount] = {kMediaOneName, kStreamserverName,
+                                                                 kMediaTwoName};
+
+inline constexpr CHandlerDescription kHandlerChain[kHandlerCount] = {
     {kMediaOneName, "Media1", kMediaOneKeyBase, kMediaOneProfileSlots, mediaOneMarker,
      getMediaOneToken, mediaOneProfileFile, mediaOneNameKeyPath},
     {kStreamserverName, "stream-server", kStreamserverKeyBase, kStreamserverSlots, nullptr, nullptr,
@@ -62,6 +67,11 @@ inline const CHandlerDescription kHandlerChain[kHandlerCount] = {
     {kMediaTwoName, "Media2", kMediaTwoKeyBase, kStreamProfileSlots, mediaTwoMarker, checkIsMedia2,
      mediaTwoProfileFile, mediaTwoNameKeyPath},
 };
+
+static_assert(kHandlerChain[0].name == kHandlerChainNames[0] &&
+                  kHandlerChain[1].name == kHandlerChainNames[1] &&
+                  kHandlerChain[2].name == kHandlerChainNames[2],
+              "the chain's construction and its description name the same handlers in order");
 
 // The handler whose profile keys include `key`, or null.
 inline const CHandlerDescription* describeKey(int key) {

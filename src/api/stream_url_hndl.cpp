@@ -15,8 +15,8 @@ CStreamUrlHndl::~CStreamUrlHndl() {
 bool CStreamUrlHndl::buildChain() {
   CUrlHndlFactory factory;
   handlers.reserve(kHandlerCount);
-  for (const CHandlerDescription& description : kHandlerChain) {
-    IUrlHandler* handler = factory.FactoryNew(description.name);
+  for (const char* name : kHandlerChainNames) {
+    IUrlHandler* handler = factory.FactoryNew(name);
     if (handler == nullptr) return false;
     if (!handlers.empty()) handlers.back()->next = handler;
     handlers.push_back(handler);  // cannot throw: room was reserved
