@@ -264,10 +264,10 @@ TEST(Capability, TracksMapToChannelsAndStreams) {
     EXPECT_EQ(c.stream, stream) << c.track << " at " << c.perChannel;
   }
   int channel = 99, stream = 99;
-  convertAudioTrackToChannelStream(-3, channel, stream);
+  EXPECT_EQ(0, convertAudioTrackToChannelStream(-3, channel, stream));
   EXPECT_EQ(-3, channel);
   EXPECT_EQ(0, stream);
-  convertMetadataTrackToChannelStream(-3, channel, stream);
+  EXPECT_EQ(0, convertMetadataTrackToChannelStream(-3, channel, stream));
   EXPECT_EQ(0, channel + stream);
   EdgeCamera().Install();  // the counts are the process's: the camera's again
   getVideoChannelStreamNum();
