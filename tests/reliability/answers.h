@@ -1,6 +1,5 @@
-// What the reliability tests share over testing_kit::TwoStateCamera: every
-// answer of a context as one block, and the judge of answers given while the
-// files change between A and B.
+// Over testing_kit::TwoStateCamera: every answer of a context as one block, and the judge of
+// answers given while the files change between A and B.
 #ifndef STRELL_TESTS_RELIABILITY_ANSWERS_H_
 #define STRELL_TESTS_RELIABILITY_ANSWERS_H_
 
@@ -53,14 +52,11 @@ struct Answers {
   }
 };
 
-// Judges answers given while the files change between A and B. Each field
-// holds its value under A, under B, or a start value: what a field holds when
-// the value behind it could not be read (0, the empty text) or when the
-// library did not write it (the pattern); a text is one of those whole. A
-// code is A's or B's, or 8 (a name that could not be read matches nothing),
-// or for a Media2 URL 9 (its video source could not be read). The empty URL
-// (the last) is not judged: a failed read makes any access name empty. A
-// list holds only keys that A or B lists, each once, in chain order.
+// Judges answers given while the files change between A and B. Each field holds A's value, B's,
+// or a start value (0, the empty text, or the pattern: unread or unwritten), a text whole. A code
+// is A's, B's, 8 (an unread name matches nothing) or for Media2 9 (an unread video source). The
+// empty URL (last) is not judged: a failed read empties any access name. A list holds only keys
+// that A or B lists, each once, in chain order.
 class Judge {
  public:
   Judge(const Answers& a, const Answers& b) : a_(a), b_(b) {}
@@ -106,8 +102,7 @@ class Judge {
   }
 
  private:
-  // Key, name, and each medium's task, channel, stream, address, port and
-  // TTL, as Describe shows them.
+  // Key, name, and each medium's task, channel, stream, address, port and TTL, as Describe shows.
   static std::vector<std::string> Fields(const TProfileInfo& info) {
     std::vector<std::string> fields = {Describe(info.profileKey), Describe(info.profileName)};
     for (const TMediaEncodeConfig* m : {&info.videoInfo, &info.audioInfo, &info.metadataInfo}) {

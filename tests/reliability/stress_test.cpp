@@ -1,13 +1,8 @@
-// Concurrency stress test: reloads, resolutions and list queries on six
-// threads, four on one shared context and two on contexts of their own,
-// while another thread rewrites the camera's files (in place and by atomic
-// rename), alternating between TwoStateCamera A and B, read through the
-// reference host kit. Every answer must be allowed by the judge (a file caught
-// half written is a failed read); once the writer has stopped and every
-// context has reloaded, every answer must be the final configuration's
-// exactly. Meanwhile the writer turns the library's trace handler on and off,
-// and the kit reports the files it catches half written to a handler that
-// counts them. The run is a number of operations, not a length of time.
+// Reloads, resolutions and list queries on six threads (four share a context) through the
+// reference host kit, while a writer rewrites the files between TwoStateCamera A and B, in place
+// and by rename, and toggles the trace handler. Every answer must pass the judge; after the writer
+// stops and each context reloads, every answer must be the final configuration's. The run is a
+// number of operations, not a length of time.
 // Usage: strell_stress_test [strict|watch] [operations per thread] [rewrites]
 #include <sched.h>
 
@@ -71,8 +66,7 @@ void Worker(StrellHandle handle, unsigned long long state, long operations) {
   }
 }
 
-// In place, truncated and written in three pieces with a yield between them
-// so that readers catch it half written; or by rename.
+// In place, in three pieces with yields between, so readers catch it half written; or by rename.
 bool WriteCamera(const std::string& root, bool b, bool inPlace) {
   const testing_kit::Camera camera = testing_kit::TwoStateCamera(b);
   bool ok = true;
@@ -114,8 +108,7 @@ int main(int argc, char** argv) {
   strell_host::SetRoot(root.path());
   strell_host::SetFreshness(watch ? strell_host::Freshness::kWatch
                                   : strell_host::Freshness::kStrict);
-  // The answers under B, then A, from a context of their own; then one
-  // context for four threads and one for each of two, loaded with A.
+  // The answers under B, then A, from a context of their own; then three contexts loaded with A.
   StrellHandle probe = nullptr;
   Strell_Init(&probe);
   if (!testing_kit::TwoStateCamera(true).Write(root.path())) return 2;
@@ -146,8 +139,7 @@ int main(int argc, char** argv) {
   readersDone = true;
   writer.join();
 
-  // Quiet again: every context reloads once and must answer exactly as the
-  // final configuration does.
+  // Quiet again: every context reloads once and must answer as the final configuration does.
   long wrongAfter = 0;
   for (StrellHandle& handle : handles) {
     wrongAfter += !(LoadAndAnswer(handle) == g_expected[finalB ? 1 : 0]);
