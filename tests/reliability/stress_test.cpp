@@ -1,8 +1,6 @@
-// Reloads, resolutions and list queries on six threads (four share a context) through the
-// reference host kit, while a writer rewrites the files between TwoStateCamera A and B, in place
-// and by rename, and toggles the trace handler. Every answer must pass the judge; after the writer
-// stops and each context reloads, every answer must be the final configuration's. The run is a
-// number of operations, not a length of time.
+// Six threads (four share a context) reload, resolve and list through the reference host kit,
+// while a writer rewrites the files between A and B, in place and by rename, and toggles the trace
+// handler. Every answer must pass the judge, and after a last reload be the final configuration's.
 // Usage: strell_stress_test [strict|watch] [operations per thread] [rewrites]
 #include <sched.h>
 
