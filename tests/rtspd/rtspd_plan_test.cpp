@@ -23,8 +23,7 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// Payloader i carries stream i of the SDP, so the names count the streamed
-// media only.
+// Payloader i carries stream i of the SDP, so the names count the streamed media only.
 TEST(RtspdPlan, OnlyMediaTaskOneIsStreamedInVideoAudioMetadataOrder) {
   struct Case {
     int video, audio, metadata;  // each medium's mediaTask
@@ -48,8 +47,8 @@ TEST(RtspdPlan, OnlyMediaTaskOneIsStreamedInVideoAudioMetadataOrder) {
   }
 }
 
-// Channel and stream come from the host's configuration: any int must still
-// give a source GStreamer accepts, and a viewer tells the answers apart.
+// Channel and stream come from the host's configuration: any int must still give a source
+// GStreamer accepts, and a viewer tells the answers apart.
 TEST(RtspdPlan, SourcesStayValidForAnyChannelAndStream) {
   for (int n : {INT_MIN, -1, 0, 1, 2, 3, 8, INT_MAX}) {
     const FrameSize size = FallbackFrameSize(n);
@@ -100,8 +99,8 @@ TEST(RtspdPlan, MulticastNeedsAnIpv4GroupAPortPairAndATtl) {
   }
 }
 
-// The metadata source makes buffers of the line's length, which the server
-// fills with it; the record's texts may lack their terminating NUL.
+// The metadata source makes buffers of the line's length, which the server fills with it; the
+// record's texts may lack their terminating NUL.
 TEST(RtspdPlan, MetadataIsALineNamingTheProfileChannelAndStream) {
   TProfileInfo info{};
   info.profileKey = 222;

@@ -10,8 +10,8 @@
 namespace strell_rtspd {
 namespace {
 
-// The server's path for a request URI, resolved against a library that knows
-// a few URLs: what the library is asked, in order, and which answer is taken.
+// The server's path for a request URI, resolved against a library that knows a few URLs: what
+// the library is asked, in order, and which answer is taken.
 TEST(RtspdRequest, LibraryIsAskedThePathAndQueryThenForASetupTheMedia) {
   const int kOk = STRELL_OK, kBad = STRELL_ERR_BAD_SOURCE, kNone = STRELL_ERR_NOT_FOUND;
   const std::map<std::string, std::pair<int, int>> known = {
