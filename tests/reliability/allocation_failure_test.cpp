@@ -114,21 +114,19 @@ void Install(bool b) { testing_kit::TwoStateCamera(b).Install(); }
 // The answers after a reload from `loaded` (A, or nothing) to B that changed only the first
 // `count` handlers of the chain, as running out of memory in handler `count` leaves them.
 Answers ExpectedAfter(bool loaded, int count) {
-  StrellHandle handle = nullptr;
-  Strell_Init(&handle);
+  testing_kit::Context context;
   Install(false);
-  if (loaded) Strell_Parse(handle);
+  if (loaded) context.Parse();
   Install(true);
   if (count > 0) {
-    std::vector<IUrlHandler*>& chain = handle->context->handlers;
+    std::vector<IUrlHandler*>& chain = context.handle()->context->handlers;
     IUrlHandler* rest = chain[count - 1]->next;
     chain[count - 1]->next = nullptr;
     chain[0]->Parse();
     chain[count - 1]->next = rest;
   }
   Answers answers;
-  answers.Take(handle);
-  Strell_Release(&handle);
+  answers.Take(context.handle());
   return answers;
 }
 
@@ -171,18 +169,16 @@ class AllocationFailure : public testing::TestWithParam<bool> {
     Answers expected[kHandlers + 1];
     for (int count = 0; count <= kHandlers; ++count) expected[count] = ExpectedAfter(loaded, count);
     const long points = EveryPoint([&](long n) {
-      StrellHandle handle = nullptr;
-      Strell_Init(&handle);
+      testing_kit::Context context;
       Install(false);
-      if (loaded) Strell_Parse(handle);
+      if (loaded) context.Parse();
       Install(true);
       int code = -1;
-      EXPECT_TRUE(Armed(n, [&] { code = Strell_Parse(handle); })) << "an exception escaped";
+      EXPECT_TRUE(Armed(n, [&] { code = context.Parse(); })) << "an exception escaped";
       Answers after, recovered;
-      after.Take(handle);
-      Strell_Parse(handle);
-      recovered.Take(handle);
-      Strell_Release(&handle);
+      after.Take(context.handle());
+      context.Parse();
+      recovered.Take(context.handle());
       EXPECT_TRUE(expected[kHandlers] == recovered) << "no recovery";
       EXPECT_EQ(g.triggered ? STRELL_ERR_CONFIG_READ : STRELL_OK, code);
       // After a failure, the answers of a handler count short of all three (several counts may
