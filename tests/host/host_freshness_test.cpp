@@ -201,10 +201,8 @@ TEST_F(HostWatch, ReadsMakeNoFileCheckUntilAChange) {
       SetRoot(root);
     }
     const std::string dir = root == "/" ? std::string("/etc/conf.d") + real : "/etc/conf.d";
-    EXPECT_EQ("1", ValueOf(dir + "/config_videoin_c0.xml", kPort));
-    EXPECT_EQ(Error(kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
-    ResetCounters();
     for (int i = 0; i < 20; ++i) {
+      if (i == 1) ResetCounters();  // after the reads that fill the cache
       EXPECT_EQ("1", ValueOf(dir + "/config_videoin_c0.xml", kPort));
       EXPECT_EQ(Error(kReadNoFile), ValueOf(dir + "/absent.xml", kPort));
     }

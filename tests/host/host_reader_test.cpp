@@ -175,14 +175,13 @@ TEST_F(HostReader, ParameterIsTheElementOfTheGroupFileOrTheEmptyText) {
       {"capability_nvideoin", -1, kReadBadArgument, "#"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + ", size " + std::to_string(c.size));
     char buffer[64];
     std::memset(buffer, '#', sizeof buffer);
-    EXPECT_EQ(c.result, Configer_GetParamValueByXPath(c.name.c_str(), buffer, c.size)) << c.name;
+    EXPECT_EQ(c.result, Configer_GetParamValueByXPath(c.name.c_str(), buffer, c.size));
     const size_t room = c.size > 0 ? static_cast<size_t>(c.size) : 0;
-    EXPECT_EQ(c.text, std::string(std::memchr(buffer, 0, room) != nullptr ? buffer : "#"))
-        << c.name;
-    EXPECT_EQ(std::string(sizeof buffer - room, '#'), std::string(buffer + room, buffer + 64))
-        << "wrote past size " << c.size << " for " << c.name;
+    EXPECT_EQ(c.text, std::string(std::memchr(buffer, 0, room) != nullptr ? buffer : "#"));
+    EXPECT_EQ(std::string(sizeof buffer - room, '#'), std::string(buffer + room, buffer + 64));
   }
   char buffer[8] = "keep";
   EXPECT_EQ(kReadBadArgument, Configer_GetParamValueByXPath(nullptr, buffer, 8));
