@@ -32,12 +32,6 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
 // Asks `done` every 20 ms, for at most 20 seconds, until it says true.
 template <typename Done>
 bool Poll(Done done) {
@@ -70,7 +64,11 @@ class Server {
   std::string Url(const std::string& path) const {
     return "rtsp://127.0.0.1:" + std::to_string(port_) + "/" + path;
   }
-  std::string Log() const { return ReadFile(log_); }
+  std::string Log() const {
+    std::ostringstream text;
+    text << std::ifstream(log_).rdbuf();
+    return text.str();
+  }
   bool WaitForLog(const std::string& text) const {
     return Poll([&] { return Contains(Log(), text); });
   }
