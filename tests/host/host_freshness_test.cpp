@@ -1,6 +1,5 @@
-// Every change to a file is seen by the next read (after Settle() in watch mode), unchanged files
-// are parsed once, concurrent reads never mix versions, and watch mode makes no system call for a
-// read until a change.
+// A change is seen by the next read (after Settle() in watch mode), a version is parsed once,
+// concurrent reads never mix versions, and watch mode makes no system call until a change.
 #include <stdlib.h>
 
 #include <atomic>
@@ -80,19 +79,18 @@ TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
   Put("long.xml", "<root><a>" + std::string(300, 'x') + "</a></root>");
   Put("config_capability.xml", "<root><capability><wide>00000003</wide></capability></root>");
   readAll();
-  const std::vector<std::string> first = {
+  std::vector<std::string> expected = {
       "3 /etc/conf.d/bad.xml 2:9  0", "4 /etc/conf.d/long.xml 0:0 /root/a 300",
       "1 /etc/conf.d/no.xml 0:0  0", "5 /etc/conf.d/../x.xml 0:0  0",
       "4 /etc/conf.d/config_capability.xml 0:0 /root/capability/wide 8"};
-  EXPECT_EQ(first, seen);
+  EXPECT_EQ(expected, seen);
   // A new version of a broken file is reported again, a repaired one not.
   Put("bad.xml", "<root><a>1</a></root>");
   Put("long.xml", "<root><a>" + std::string(301, 'x') + "</a></root>");
   Settle();
   readAll();
-  std::vector<std::string> second = first;
-  second.push_back("4 /etc/conf.d/long.xml 0:0 /root/a 301");
-  EXPECT_EQ(second, seen);
+  expected.push_back("4 /etc/conf.d/long.xml 0:0 /root/a 301");
+  EXPECT_EQ(expected, seen);
 }
 
 TEST_P(HostFreshness, FilesDirectoriesLinksAndTheRootAreSeenAsTheyChange) {
@@ -181,9 +179,8 @@ TEST_P(HostFreshness, ReadsOnThreadsGiveOneVersionOrAFailureWhateverHappensMeanw
 
 class HostWatch : public host_test::HostTest {};
 
-// Strict mode checks a cached file with one stat() per read; watch mode makes none until an event,
-// for a file that exists and one that does not, whatever the root; a root that cannot be watched
-// yet is checked by stat() until it can.
+// Strict mode makes one stat() per cached read; watch mode none until an event, for present and
+// absent files, whatever the root; a root not yet watchable is checked by stat() until it is.
 TEST_F(HostWatch, ReadsMakeNoFileCheckUntilAChange) {
   Put("config_videoin_c0.xml", PortDoc(1));
   for (int i = 0; i < 3; ++i) EXPECT_EQ("1", ValueOf(kFile, kPort));

@@ -1,5 +1,4 @@
-// The kit's readers: key paths, the 255-character bound, how library paths map into the root and
-// which are refused, broken files, parameters.
+// The kit's readers: key paths, the 255-character bound, path mapping, broken files, parameters.
 #include <stdlib.h>
 
 #include <climits>

@@ -1,5 +1,4 @@
-// Over testing_kit::TwoStateCamera: every answer of a context as one block, and the judge of
-// answers given while the files change between A and B.
+// Every answer of a context as one block, and the judge of answers while files change A to B.
 #ifndef STRELL_TESTS_RELIABILITY_ANSWERS_H_
 #define STRELL_TESTS_RELIABILITY_ANSWERS_H_
 
@@ -30,8 +29,7 @@ inline int List(StrellHandle handle, const ListQuery& query, TProfileList* list)
       handle, query.channel, query.stream, list);
 }
 
-// Every answer to kCameraUrls and kLists, into records of the pattern and
-// empty lists, so that two compare byte for byte. Allocates nothing.
+// Every answer to kCameraUrls and kLists in patterned records, so two compare byte for byte.
 struct Answers {
   int codes[kCameraUrlCount], listCodes[kListCount];
   TProfileInfo infos[kCameraUrlCount];

@@ -99,8 +99,7 @@ TEST_F(BadFile, EveryBadFileAnswersAsAMissingFile) {
   }
 }
 
-// A file replaced (by rename, or in place and caught half way) after each read of a reload and
-// of its answers in turn (Media2 reads at resolution too).
+// A file replaced (renamed over, or half written in place) after each read of a reload or answer.
 TEST_F(BadFile, FileReplacedDuringAReloadGivesOldNewOrStartValues) {
   const reliability::Judge judge(a_, b_);
   const testing_kit::Camera b = testing_kit::TwoStateCamera(true);
@@ -131,8 +130,7 @@ TEST_F(BadFile, FileReplacedDuringAReloadGivesOldNewOrStartValues) {
   }
 }
 
-// A host that fills every byte of each buffer, NUL included: every text the library keeps is cut
-// at 255 characters, and no record is written past its end.
+// A host that fills every byte of each buffer: kept texts are cut at 255, records stay in bounds.
 TEST_F(BadFile, OverfilledBuffersAreCutAt255Characters) {
   g_overfill = true;
   const std::string name(255, 'x');

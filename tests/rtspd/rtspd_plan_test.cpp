@@ -47,8 +47,7 @@ TEST(RtspdPlan, OnlyMediaTaskOneIsStreamedInVideoAudioMetadataOrder) {
   }
 }
 
-// Channel and stream come from the host's configuration: any int must still give a source
-// GStreamer accepts, and a viewer tells the answers apart.
+// Channel and stream come from the host: any int gives a valid source, and viewers tell them apart.
 TEST(RtspdPlan, SourcesStayValidForAnyChannelAndStream) {
   for (int n : {INT_MIN, -1, 0, 1, 2, 3, 8, INT_MAX}) {
     const FrameSize size = FallbackFrameSize(n);

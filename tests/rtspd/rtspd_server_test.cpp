@@ -102,15 +102,12 @@ std::string Describe(const Server& server, const std::string& path, const std::s
   shutdown(fd, SHUT_WR);
   std::string answers;
   char chunk[16384];
-  for (ssize_t got; (got = recv(fd, chunk, sizeof chunk, 0)) > 0;) {
-    answers.append(chunk, static_cast<std::size_t>(got));
-  }
+  for (ssize_t got; (got = recv(fd, chunk, sizeof chunk, 0)) > 0;) answers.append(chunk, got);
   close(fd);
   return answers;
 }
 
-// One URL of each handler kind, as ffprobe sees it: JPEG video at the stream's configured
-// resolution, G.711 mu-law audio, metadata as data.
+// One URL of each handler kind as ffprobe sees it: JPEG at the configured size, mu-law, data.
 TEST(RtspdServer, FfprobeSeesTheMediaTheConfigurationDescribes) {
   if (kFfprobe.empty()) GTEST_SKIP() << "ffprobe not found (Debian package ffmpeg)";
   const std::pair<const char*, const char*> cases[] = {
@@ -134,8 +131,7 @@ TEST(RtspdServer, FfprobeSeesTheMediaTheConfigurationDescribes) {
   EXPECT_EQ(0, server.Terminate()) << server.Log();
 }
 
-// A stream with a usable group announces it in the SDP (port on m=, group and TTL on c=), and a
-// multicast SETUP that names no group gets it.
+// A usable group is in the SDP (port on m=, group and TTL on c=) and a multicast SETUP's answer.
 TEST(RtspdServer, SdpAndMulticastSetupCarryTheConfiguredGroup) {
   const struct {
     const char* path;
@@ -167,9 +163,8 @@ TEST(RtspdServer, SdpAndMulticastSetupCarryTheConfiguredGroup) {
   EXPECT_EQ(0, server.Terminate()) << server.Log();
 }
 
-// A copy of the example configuration is edited while a player plays: SIGHUP changes what the
-// next DESCRIBE gets (404 and 500, the reason logged), the player keeps getting frames, and
-// SIGTERM stops the server cleanly with the player still connected.
+// SIGHUP on an edited copy changes what the next DESCRIBE gets (404, 500, the reason logged) while
+// a player keeps getting frames; SIGTERM then stops the server cleanly with the player connected.
 TEST(RtspdServer, SighupChangesTheNextDescribeWhileAPlayerKeepsPlaying) {
   if (kFfmpeg.empty()) GTEST_SKIP() << "ffmpeg not found (Debian package ffmpeg)";
   testing_kit::TempDir scratch;
