@@ -13,8 +13,7 @@
 
 namespace {
 
-using host_test::Error;
-using host_test::ValueOf;
+using namespace host_test;
 using namespace strell_host;
 
 constexpr char kFile[] = "/etc/conf.d/config_videoin_c0.xml";
@@ -26,7 +25,7 @@ std::string PortDoc(int port) {
 }
 
 // Each test once per mode; Settle() is what a host does after a change (nothing in strict mode).
-class HostFreshness : public host_test::HostTest, public testing::WithParamInterface<Freshness> {
+class HostFreshness : public HostTest, public testing::WithParamInterface<Freshness> {
  protected:
   void SetUp() override { Use(GetParam()); }
 };
@@ -177,7 +176,7 @@ TEST_P(HostFreshness, ReadsOnThreadsGiveOneVersionOrAFailureWhateverHappensMeanw
   }
 }
 
-class HostWatch : public host_test::HostTest {};
+class HostWatch : public HostTest {};
 
 // Strict mode makes one stat() per cached read; watch mode none until an event, for present and
 // absent files, whatever the root; a root not yet watchable is checked by stat() until it is.

@@ -8,11 +8,10 @@
 
 namespace {
 
-using host_test::Error;
-using host_test::ValueOf;
+using namespace host_test;
 using namespace strell_host;
 
-class HostReader : public host_test::HostTest {};
+class HostReader : public HostTest {};
 
 TEST_F(HostReader, KeyPathNamesTheFirstElementOfEachNameAndGivesItsTextAsWritten) {
   // A key path longer than 255 characters is never taken for its first 255.
