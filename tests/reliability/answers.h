@@ -80,9 +80,7 @@ class Judge {
     const std::vector<int> a = testing_kit::Keys(a_.lists[query]),
                            b = testing_kit::Keys(b_.lists[query]), keys = testing_kit::Keys(got);
     // Media1 (222..), stream server (111..), Media2 (333..).
-    const auto rank = [](int key) {
-      return key >= 333 ? 2000 + key : key >= 222 ? key : 1000 + key;
-    };
+    const auto rank = [](int k) { return k >= 333 ? 2000 + k : k >= 222 ? k : 1000 + k; };
     for (size_t i = 0; i < keys.size(); ++i) {
       if (std::count(a.begin(), a.end(), keys[i]) + std::count(b.begin(), b.end(), keys[i]) == 0 ||
           (i > 0 && rank(keys[i - 1]) >= rank(keys[i]))) {

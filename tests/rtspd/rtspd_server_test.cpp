@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -169,7 +168,7 @@ TEST(RtspdServer, SighupChangesTheNextDescribeWhileAPlayerKeepsPlaying) {
   if (kFfmpeg.empty()) GTEST_SKIP() << "ffmpeg not found (Debian package ffmpeg)";
   testing_kit::TempDir scratch;
   const std::string root = scratch / "conf.d";
-  std::filesystem::copy(kExampleRoot, root, std::filesystem::copy_options::recursive);
+  ASSERT_EQ(0, scratch.Sh("cp -R '" + kExampleRoot + "' conf.d"));
   Server server(root);
   ASSERT_GT(server.port(), 0) << server.Log();
   // ffmpeg plays live2.sdp throughout, reporting the frames it decoded about twice a second.
