@@ -66,18 +66,14 @@ bool WriteCamera(const std::string& root, bool b, bool inPlace) {
   bool ok = true;
   for (const std::string& file : camera.Files()) {
     const std::string path = root + file.substr(sizeof "/etc/conf.d" - 1), text = camera.Xml(file);
-    if (!inPlace) {
-      ok &= testing_kit::ReplaceFile(path, text);
-      continue;
-    }
-    FILE* out = std::fopen(path.c_str(), "w");
+    FILE* out = inPlace ? std::fopen(path.c_str(), "w") : nullptr;
     for (size_t at = 0, third = text.size() / 3 + 1; out != nullptr && at < text.size();
          at += third) {
       ok &= std::fwrite(text.data() + at, 1, std::min(third, text.size() - at), out) > 0 &&
             std::fflush(out) == 0;
       sched_yield();
     }
-    ok &= out != nullptr && std::fclose(out) == 0;
+    ok &= inPlace ? out != nullptr && std::fclose(out) == 0 : testing_kit::ReplaceFile(path, text);
   }
   return ok;
 }
