@@ -1,5 +1,4 @@
-// The defaults the kit takes from its environment at its first use. Each
-// test runs in its own process with the environment CMakeLists.txt gives it.
+// The kit's defaults from its environment, each test in a process of its own (CMakeLists.txt).
 #include <gtest/gtest.h>
 
 #include "strell_host.h"

@@ -1,5 +1,4 @@
-// What the host kit's tests share: a fresh configuration root per test, and
-// a reader that shows whatever the kit wrote into the value buffer.
+// The host kit's tests share a fresh root per test and a reader that shows whatever it wrote.
 #ifndef STRELL_TESTS_HOST_HOST_FIXTURE_H_
 #define STRELL_TESTS_HOST_HOST_FIXTURE_H_
 
@@ -16,9 +15,8 @@ namespace host_test {
 
 inline std::string Error(int result) { return "<error " + std::to_string(result) + ">"; }
 
-// The text of `key` in `file`, or "<error N>" for a failure that wrote
-// nothing. Reads into a patterned buffer larger than the library's 256 bytes,
-// so that any write that breaks the contract shows in the answer.
+// The text of `key` in `file`, or "<error N>" for a failure that wrote nothing. The buffer is
+// patterned and larger than the library's 256 bytes, so any write against the contract shows.
 inline std::string ValueOf(const std::string& file, const char* key) {
   char buffer[400];
   std::memset(buffer, 0x5a, sizeof buffer);

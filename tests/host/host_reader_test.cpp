@@ -1,5 +1,4 @@
-// The host kit's readers: key paths, the 255-character bound, how library
-// paths map into the root and which are refused, broken files, parameters.
+// The kit's readers: key paths, the 255-character bound, path mapping, broken files, parameters.
 #include <stdlib.h>
 
 #include <climits>
@@ -9,11 +8,10 @@
 
 namespace {
 
-using host_test::Error;
-using host_test::ValueOf;
+using namespace host_test;
 using namespace strell_host;
 
-class HostReader : public host_test::HostTest {};
+class HostReader : public HostTest {};
 
 TEST_F(HostReader, KeyPathNamesTheFirstElementOfEachNameAndGivesItsTextAsWritten) {
   // A key path longer than 255 characters is never taken for its first 255.
@@ -92,19 +90,16 @@ TEST_F(HostReader, LibraryPathsMapToCleanPathsUnderTheRootAndNothingElse) {
   EXPECT_EQ("far", ValueOf("/etc/conf.d/" + nested, "/root/v"));
   EXPECT_EQ(Error(kReadRefused), ValueOf("/etc/conf.d/" + nested + "x", "/root/v"));
 
-  // Links that stay inside are followed, whatever the root itself is; paths
-  // that leave the root are refused, even through a link.
+  // Links that stay inside are followed, whatever the root itself is; paths that leave the root
+  // are refused, even through a link.
   testing_kit::TempDir holder, outside;
-  SetRoot(holder / "conf.d");
-  const std::string out = outside.path();
-  Sh("ln -s '" + root + "' '" + holder.path() +
-     "/conf.d' && echo '<root><v>in</v></root>' >real.xml"
-     " && mkdir onvif && ln -s real.xml alias.xml && ln -s ../real.xml onvif/up.xml && "
-     "cp real.xml '" +
-     out + "/secret.xml' && ln -s '" + out +
-     "/secret.xml' file_link.xml && "
-     "ln -s '" +
-     out + "' dir_link");
+  const std::string conf = holder / "conf.d", out = outside.path(),
+                    secret = "'" + out + "/secret.xml'";
+  SetRoot(conf);
+  Sh("ln -s '" + root + "' '" + conf + "' && echo '<root><v>in</v></root>' >real.xml");
+  Sh("mkdir onvif && ln -s real.xml alias.xml && ln -s ../real.xml onvif/up.xml");
+  Sh("cp real.xml " + secret + " && ln -s " + secret + " file_link.xml && ln -s '" + out +
+     "' dir_link");
   for (const std::string file : {"real.xml", "./real.xml", "alias.xml", "onvif/up.xml"}) {
     EXPECT_EQ("in", ValueOf("/etc/conf.d/" + file, "/root/v")) << file;
   }
@@ -144,8 +139,7 @@ TEST_F(HostReader, EveryBrokenFileGivesItsFailureWithoutWriting) {
 }
 
 TEST_F(HostReader, ParameterIsTheElementOfTheGroupFileOrTheEmptyText) {
-  // The longest group whose file name fits NAME_MAX, and the longest
-  // parameter name whose key path fits the kit's 512 bytes.
+  // The longest group whose file name fits NAME_MAX, the longest name whose key path fits 512.
   const std::string group(244, 'g'), name(494, 'n');
   Put("config_" + group + ".xml", "<root><" + group + "><v>7</v></" + group + "></root>");
   Put("config_capability.xml",
@@ -179,14 +173,13 @@ TEST_F(HostReader, ParameterIsTheElementOfTheGroupFileOrTheEmptyText) {
       {"capability_nvideoin", -1, kReadBadArgument, "#"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + ", size " + std::to_string(c.size));
     char buffer[64];
     std::memset(buffer, '#', sizeof buffer);
-    EXPECT_EQ(c.result, Configer_GetParamValueByXPath(c.name.c_str(), buffer, c.size)) << c.name;
+    EXPECT_EQ(c.result, Configer_GetParamValueByXPath(c.name.c_str(), buffer, c.size));
     const size_t room = c.size > 0 ? static_cast<size_t>(c.size) : 0;
-    EXPECT_EQ(c.text, std::string(std::memchr(buffer, 0, room) != nullptr ? buffer : "#"))
-        << c.name;
-    EXPECT_EQ(std::string(sizeof buffer - room, '#'), std::string(buffer + room, buffer + 64))
-        << "wrote past size " << c.size << " for " << c.name;
+    EXPECT_EQ(c.text, std::string(std::memchr(buffer, 0, room) != nullptr ? buffer : "#"));
+    EXPECT_EQ(std::string(sizeof buffer - room, '#'), std::string(buffer + room, buffer + 64));
   }
   char buffer[8] = "keep";
   EXPECT_EQ(kReadBadArgument, Configer_GetParamValueByXPath(nullptr, buffer, 8));

@@ -1,12 +1,7 @@
-// Allocation failure at every allocation point of Strell_Init, Strell_Parse
-// (first load and reload) and a resolution: no exception reaches the caller,
-// nothing leaks, and the context stays consistent (docs/reliability.md says
-// what the host sees at each point). A countdown makes allocation number n
-// fail, or every allocation from n on, as pugixml's tests do. It replaces the
-// global operator new and delete and, in builds without a sanitizer that owns
-// malloc (however its flags were given), malloc, calloc, realloc and free, so
-// that the library's malloc of its handle block fails too. The in-memory host
-// reads quietly and allocates nothing: the countdown meets only the library.
+// Allocation failure at every allocation point of Strell_Init, Strell_Parse (first load and
+// reload) and a resolution: no exception escapes, nothing leaks, the context stays consistent
+// (docs/reliability.md). Allocation n fails, or every one from n on. operator new/delete are
+// replaced, and malloc too unless a sanitizer owns it; the in-memory host allocates nothing.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,8 +14,7 @@
 
 namespace {
 
-// After Arm(n, persistent), allocation number n (from 0) fails, and with
-// `persistent` every later one too.
+// After Arm(n, persistent), allocation n (from 0) fails, with `persistent` every later one too.
 struct Countdown {
   bool armed, persistent, triggered;
   long seen, failAt, live;  // live: allocations made and not yet released
@@ -42,8 +36,7 @@ void Released(const void* memory) { g.live -= memory != nullptr; }
 
 }  // namespace
 
-// A sanitizer that intercepts malloc must keep it: replacing it under one
-// crashes before main. Compilers say so in the preprocessor.
+// A sanitizer that intercepts malloc must keep it: replacing it crashes before main.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define STRELL_MALLOC_OWNED_BY_SANITIZER 1
 #elif defined(__has_feature)
@@ -99,18 +92,14 @@ void Release(void* memory) noexcept {
   rawFree(memory);
 }
 }  // namespace
-void* operator new(std::size_t size) { return AllocateOrThrow(size); }
-void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
-}
+void* operator new(size_t size) { return AllocateOrThrow(size); }
+void* operator new[](size_t size) { return AllocateOrThrow(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return AllocateOrNull(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return AllocateOrNull(size); }
 void operator delete(void* memory) noexcept { Release(memory); }
 void operator delete[](void* memory) noexcept { Release(memory); }
-void operator delete(void* memory, std::size_t) noexcept { Release(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { Release(memory); }
+void operator delete(void* memory, size_t) noexcept { Release(memory); }
+void operator delete[](void* memory, size_t) noexcept { Release(memory); }
 void operator delete(void* memory, const std::nothrow_t&) noexcept { Release(memory); }
 void operator delete[](void* memory, const std::nothrow_t&) noexcept { Release(memory); }
 
@@ -122,25 +111,22 @@ constexpr int kHandlers = 3;
 // Configuration A or B in the in-memory host (allocates: call disarmed).
 void Install(bool b) { testing_kit::TwoStateCamera(b).Install(); }
 
-// The answers after a reload from `loaded` (A, or nothing) to B that changed
-// only the first `count` handlers of the chain, as a reload that ran out of
-// memory in handler `count` leaves them.
+// The answers after a reload from `loaded` (A, or nothing) to B that changed only the first
+// `count` handlers of the chain, as running out of memory in handler `count` leaves them.
 Answers ExpectedAfter(bool loaded, int count) {
-  StrellHandle handle = nullptr;
-  Strell_Init(&handle);
+  testing_kit::Context context;
   Install(false);
-  if (loaded) Strell_Parse(handle);
+  if (loaded) context.Parse();
   Install(true);
   if (count > 0) {
-    std::vector<IUrlHandler*>& chain = handle->context->handlers;
+    std::vector<IUrlHandler*>& chain = context.handle()->context->handlers;
     IUrlHandler* rest = chain[count - 1]->next;
     chain[count - 1]->next = nullptr;
     chain[0]->Parse();
     chain[count - 1]->next = rest;
   }
   Answers answers;
-  answers.Take(handle);
-  Strell_Release(&handle);
+  answers.Take(context.handle());
   return answers;
 }
 
@@ -167,8 +153,7 @@ class AllocationFailure : public testing::TestWithParam<bool> {
     return true;
   }
 
-  // Runs `life` with the countdown at 0, 1, ... until a run meets no failure;
-  // returns that run's number, the count of allocation points.
+  // Runs `life` with the countdown at 0, 1, ... until a run meets no failure: the point count.
   template <typename Life>
   long EveryPoint(Life life) {
     for (long n = 0;; ++n) {
@@ -184,23 +169,20 @@ class AllocationFailure : public testing::TestWithParam<bool> {
     Answers expected[kHandlers + 1];
     for (int count = 0; count <= kHandlers; ++count) expected[count] = ExpectedAfter(loaded, count);
     const long points = EveryPoint([&](long n) {
-      StrellHandle handle = nullptr;
-      Strell_Init(&handle);
+      testing_kit::Context context;
       Install(false);
-      if (loaded) Strell_Parse(handle);
+      if (loaded) context.Parse();
       Install(true);
       int code = -1;
-      EXPECT_TRUE(Armed(n, [&] { code = Strell_Parse(handle); })) << "an exception escaped";
+      EXPECT_TRUE(Armed(n, [&] { code = context.Parse(); })) << "an exception escaped";
       Answers after, recovered;
-      after.Take(handle);
-      Strell_Parse(handle);
-      recovered.Take(handle);
-      Strell_Release(&handle);
+      after.Take(context.handle());
+      context.Parse();
+      recovered.Take(context.handle());
       EXPECT_TRUE(expected[kHandlers] == recovered) << "no recovery";
       EXPECT_EQ(g.triggered ? STRELL_ERR_CONFIG_READ : STRELL_OK, code);
-      // Without a failure all three handlers have B; after one, some handler
-      // count gives these answers (several do where two handlers' stores are
-      // the same under A and B), never all three.
+      // After a failure, the answers of a handler count short of all three (several counts may
+      // match where two handlers' stores are the same under A and B).
       int matched = 0;
       while (matched <= kHandlers && !(after == expected[matched])) ++matched;
       EXPECT_TRUE(g.triggered ? matched < kHandlers : after == expected[kHandlers]);
@@ -225,8 +207,7 @@ TEST_P(AllocationFailure, InitLeavesANullHandleOrAWholeContext) {
     EXPECT_TRUE(g.triggered || reference == answers);
     Strell_Release(&handle);
   });
-  // The handle block (when malloc is covered), the context, the chain's
-  // storage and the three handlers.
+  // The handle block (when malloc is covered), the context, the chain and three handlers.
   EXPECT_EQ(kCoversMalloc ? 6 : 5, points);
 }
 

@@ -1,6 +1,4 @@
-// What the reliability tests share over testing_kit::TwoStateCamera: every
-// answer of a context as one block, and the judge of answers given while the
-// files change between A and B.
+// Every answer of a context as one block, and the judge of answers while files change A to B.
 #ifndef STRELL_TESTS_RELIABILITY_ANSWERS_H_
 #define STRELL_TESTS_RELIABILITY_ANSWERS_H_
 
@@ -31,8 +29,7 @@ inline int List(StrellHandle handle, const ListQuery& query, TProfileList* list)
       handle, query.channel, query.stream, list);
 }
 
-// Every answer to kCameraUrls and kLists, into records of the pattern and
-// empty lists, so that two compare byte for byte. Allocates nothing.
+// Every answer to kCameraUrls and kLists in patterned records, so two compare byte for byte.
 struct Answers {
   int codes[kCameraUrlCount], listCodes[kListCount];
   TProfileInfo infos[kCameraUrlCount];
@@ -53,14 +50,11 @@ struct Answers {
   }
 };
 
-// Judges answers given while the files change between A and B. Each field
-// holds its value under A, under B, or a start value: what a field holds when
-// the value behind it could not be read (0, the empty text) or when the
-// library did not write it (the pattern); a text is one of those whole. A
-// code is A's or B's, or 8 (a name that could not be read matches nothing),
-// or for a Media2 URL 9 (its video source could not be read). The empty URL
-// (the last) is not judged: a failed read makes any access name empty. A
-// list holds only keys that A or B lists, each once, in chain order.
+// Judges answers given while the files change between A and B. Each field holds A's value, B's,
+// or a start value (0, the empty text, or the pattern: unread or unwritten), a text whole. A code
+// is A's, B's, 8 (an unread name matches nothing) or for Media2 9 (an unread video source). The
+// empty URL (last) is not judged: a failed read empties any access name. A list holds only keys
+// that A or B lists, each once, in chain order.
 class Judge {
  public:
   Judge(const Answers& a, const Answers& b) : a_(a), b_(b) {}
@@ -86,9 +80,7 @@ class Judge {
     const std::vector<int> a = testing_kit::Keys(a_.lists[query]),
                            b = testing_kit::Keys(b_.lists[query]), keys = testing_kit::Keys(got);
     // Media1 (222..), stream server (111..), Media2 (333..).
-    const auto rank = [](int key) {
-      return key >= 333 ? 2000 + key : key >= 222 ? key : 1000 + key;
-    };
+    const auto rank = [](int k) { return k >= 333 ? 2000 + k : k >= 222 ? k : 1000 + k; };
     for (size_t i = 0; i < keys.size(); ++i) {
       if (std::count(a.begin(), a.end(), keys[i]) + std::count(b.begin(), b.end(), keys[i]) == 0 ||
           (i > 0 && rank(keys[i - 1]) >= rank(keys[i]))) {
@@ -106,8 +98,7 @@ class Judge {
   }
 
  private:
-  // Key, name, and each medium's task, channel, stream, address, port and
-  // TTL, as Describe shows them.
+  // Key, name, and each medium's task, channel, stream, address, port and TTL, as Describe shows.
   static std::vector<std::string> Fields(const TProfileInfo& info) {
     std::vector<std::string> fields = {Describe(info.profileKey), Describe(info.profileName)};
     for (const TMediaEncodeConfig* m : {&info.videoInfo, &info.audioInfo, &info.metadataInfo}) {

@@ -1,9 +1,6 @@
-// The bad-file rows, over real files read through the reference host kit: a
-// file that is empty, binary, malformed, half written, a directory, a FIFO, a
-// dangling or looping link, a link out of the root or unreadable answers
-// exactly as a missing file does; a file replaced while a reload reads it
-// gives answers of the old, the new or start values, and the next reload the
-// new configuration whole; a host that fills every byte of the buffer is cut.
+// Real files through the reference host kit: every unreadable form of a file answers as a
+// missing one; a file replaced while a reload reads it gives old, new or start values, and the
+// next reload the new configuration whole; a host that fills every byte of the buffer is cut.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,16 +15,14 @@
 
 namespace {
 
-// Called after each read of the host with its number within the current
-// reload (from 0) and the file read.
+// Called after each read with its number within the current reload (from 0) and the file.
 std::function<void(long, const std::string&)> g_afterRead;
 long g_reads = 0;
 bool g_overfill = false;  // every read fills all 256 bytes, without a NUL
 
 }  // namespace
 
-// The library's reads come here first (the test program precedes the shared
-// host kit in the lookup order), then go on to the kit.
+// The library's reads come here first (the program precedes the shared kit), then go to the kit.
 extern "C" int XMLSParser_ReadContentEx(const char* filePath, const char* keyPath, char* value) {
   using Reader = int (*)(const char*, const char*, char*);
   static const Reader next = reinterpret_cast<Reader>(dlsym(RTLD_NEXT, "XMLSParser_ReadContentEx"));
@@ -75,8 +70,7 @@ class BadFile : public testing::Test {
   Answers a_, b_;
 };
 
-// Each file the library reads at a reload, missing and then in each form
-// that leaves nothing to read ($F: the file).
+// Each file a reload reads, missing and then in each form that leaves nothing to read ($F).
 TEST_F(BadFile, EveryBadFileAnswersAsAMissingFile) {
   const std::string forms[] = {"rm $F",  // missing: the answers the others must give
                                ": >$F",
@@ -105,9 +99,7 @@ TEST_F(BadFile, EveryBadFileAnswersAsAMissingFile) {
   }
 }
 
-// A file replaced (atomically, or rewritten in place and caught half way)
-// after each read of a reload and of its answers in turn (Media2 reads at
-// resolution too).
+// A file replaced (renamed over, or half written in place) after each read of a reload or answer.
 TEST_F(BadFile, FileReplacedDuringAReloadGivesOldNewOrStartValues) {
   const reliability::Judge judge(a_, b_);
   const testing_kit::Camera b = testing_kit::TwoStateCamera(true);
@@ -138,9 +130,7 @@ TEST_F(BadFile, FileReplacedDuringAReloadGivesOldNewOrStartValues) {
   }
 }
 
-// A host that ignores the contract and fills every byte of each buffer, NUL
-// included: every text the library keeps is cut at 255 characters, and no
-// record is written past its end.
+// A host that fills every byte of each buffer: kept texts are cut at 255, records stay in bounds.
 TEST_F(BadFile, OverfilledBuffersAreCutAt255Characters) {
   g_overfill = true;
   const std::string name(255, 'x');

@@ -1,7 +1,5 @@
-// The bad-input table: one row for each class of hostile input that a host's
-// files or a client's URL can carry, on the in-memory host, with every answer
-// stated in golden/bad_inputs.txt. Each record lies between guard zones, so
-// a write outside it shows in the row.
+// One row per class of hostile input in a host's files or a client's URL, on the in-memory host,
+// every answer in golden/bad_inputs.txt; records lie between guard zones, so a stray write shows.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -22,14 +20,7 @@ const std::string kMedia1 = "media/stream.sdp?profile=";
 const std::string kMedia2 = "media2/stream.sdp?profile=";
 const std::string kBeyond = "99999999999999999999";
 
-std::string AllBytes() {  // 1 to 255, in order: exactly 255 characters
-  std::string text;
-  for (int c = 1; c <= 255; ++c) text += static_cast<char>(c);
-  return text;
-}
-
-// A text in one line of the golden file: a byte outside printable ASCII as
-// \xNN, a run of 8 or more of one character as "x*<count>".
+// A text in one line: a byte outside printable ASCII as \xNN, a run of 8 or more as "x*<count>".
 std::string Shown(const std::string& text) {
   std::string out;
   for (size_t at = 0, run = 1; at < text.size(); at += run, run = 1) {
@@ -66,7 +57,9 @@ Camera With(Camera camera, std::initializer_list<const char*> ends, const std::s
 
 TEST(BadInput, EveryClassGivesItsDefinedAnswerInsideTheRecord) {
   const Camera a = testing_kit::TwoStateCamera(false);
-  const std::string name256 = std::string(255, 'n') + "X", bytes = AllBytes();
+  const std::string name256 = std::string(255, 'n') + "X";
+  std::string bytes;  // 1 to 255, in order: exactly 255 characters
+  for (int c = 1; c <= 255; ++c) bytes += static_cast<char>(c);
   const auto names = [&](const std::string& text) {
     return With(With(a, {"/token", "accessname"}, text),
                 {"/ipv4", "/ipv6", "ipaddress", "IPv4Address"}, text);
@@ -126,12 +119,9 @@ TEST(BadInput, EveryClassGivesItsDefinedAnswerInsideTheRecord) {
   testing_kit::Context context;
   context.Parse();
   std::set<std::string> answers;
-  for (const char* base : {"", "live1.sdp", "media/stream.sdp?profile=Profile_1",
-                           "media2/stream.sdp?profile=StreamProfile_1"}) {
-    for (int c = 1; c <= 255; ++c) {
-      answers.insert(
-          Resolve(context.handle(), (base + std::string(1, static_cast<char>(c))).c_str()));
-    }
+  for (const std::string base : {"", "live1.sdp", "media/stream.sdp?profile=Profile_1",
+                                 "media2/stream.sdp?profile=StreamProfile_1"}) {
+    for (const char c : bytes) answers.insert(Resolve(context.handle(), (base + c).c_str()));
   }
   out += "## each single byte alone and after each kind's name\n";
   for (const std::string& answer : answers) out += answer + "\n";

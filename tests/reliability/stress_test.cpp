@@ -1,13 +1,6 @@
-// Concurrency stress test: reloads, resolutions and list queries on six
-// threads, four on one shared context and two on contexts of their own,
-// while another thread rewrites the camera's files (in place and by atomic
-// rename), alternating between TwoStateCamera A and B, read through the
-// reference host kit. Every answer must be allowed by the judge (a file caught
-// half written is a failed read); once the writer has stopped and every
-// context has reloaded, every answer must be the final configuration's
-// exactly. Meanwhile the writer turns the library's trace handler on and off,
-// and the kit reports the files it catches half written to a handler that
-// counts them. The run is a number of operations, not a length of time.
+// Six threads (four share a context) reload, resolve and list through the reference host kit,
+// while a writer rewrites the files between A and B, in place and by rename, and toggles the trace
+// handler. Every answer must pass the judge, and after a last reload be the final configuration's.
 // Usage: strell_stress_test [strict|watch] [operations per thread] [rewrites]
 #include <sched.h>
 
@@ -26,10 +19,9 @@ namespace {
 
 using reliability::Answers;
 
-Answers g_expected[2];  // the answers under A and under B
-std::atomic<long> g_parses{0}, g_resolutions{0}, g_lists{0}, g_between{0}, g_violations{0};
+Answers g_expected[2];        // the answers under A and under B
 std::atomic<long> g_done{0};  // operations finished, for the writer's pacing
-std::atomic<long> g_traceLines{0}, g_diagnostics{0};
+std::atomic<long> g_between{0}, g_violations{0}, g_traceLines{0}, g_diagnostics{0};
 
 void CountLine(const char*, void*) { ++g_traceLines; }
 
@@ -48,7 +40,6 @@ void Worker(StrellHandle handle, unsigned long long state, long operations) {
     const int pick = next() % 100;
     if (pick < 10) {
       if (Strell_Parse(handle) != STRELL_OK) Report("parse", 0, -1);
-      ++g_parses;
     } else if (pick < 70) {
       const int url = next() % testing_kit::kCameraUrlCount;
       TProfileInfo info = testing_kit::PatternedInfo();
@@ -60,36 +51,29 @@ void Worker(StrellHandle handle, unsigned long long state, long operations) {
         whole |= code == each.codes[url] && !std::memcmp(&info, &each.infos[url], sizeof info);
       }
       g_between += !whole;
-      ++g_resolutions;
     } else {
       const int query = next() % reliability::kListCount;
       TProfileList list = {0, {}};
       const int code = reliability::List(handle, reliability::kLists[query], &list);
       if (!judge.ListAnswer(query, code, list)) Report("list", query, code);
-      ++g_lists;
     }
   }
 }
 
-// In place, truncated and written in three pieces with a yield between them
-// so that readers catch it half written; or by rename.
+// In place, in three pieces with yields between, so readers catch it half written; or by rename.
 bool WriteCamera(const std::string& root, bool b, bool inPlace) {
   const testing_kit::Camera camera = testing_kit::TwoStateCamera(b);
   bool ok = true;
   for (const std::string& file : camera.Files()) {
     const std::string path = root + file.substr(sizeof "/etc/conf.d" - 1), text = camera.Xml(file);
-    if (!inPlace) {
-      ok &= testing_kit::ReplaceFile(path, text);
-      continue;
-    }
-    FILE* out = std::fopen(path.c_str(), "w");
+    FILE* out = inPlace ? std::fopen(path.c_str(), "w") : nullptr;
     for (size_t at = 0, third = text.size() / 3 + 1; out != nullptr && at < text.size();
          at += third) {
       ok &= std::fwrite(text.data() + at, 1, std::min(third, text.size() - at), out) > 0 &&
             std::fflush(out) == 0;
       sched_yield();
     }
-    ok &= out != nullptr && std::fclose(out) == 0;
+    ok &= inPlace ? out != nullptr && std::fclose(out) == 0 : testing_kit::ReplaceFile(path, text);
   }
   return ok;
 }
@@ -114,19 +98,13 @@ int main(int argc, char** argv) {
   strell_host::SetRoot(root.path());
   strell_host::SetFreshness(watch ? strell_host::Freshness::kWatch
                                   : strell_host::Freshness::kStrict);
-  // The answers under B, then A, from a context of their own; then one
-  // context for four threads and one for each of two, loaded with A.
-  StrellHandle probe = nullptr;
-  Strell_Init(&probe);
+  // The answers under B, then A, from a context of their own; then three contexts loaded with A.
+  testing_kit::Context probe, contexts[3];
   if (!testing_kit::TwoStateCamera(true).Write(root.path())) return 2;
-  g_expected[1] = LoadAndAnswer(probe);
+  g_expected[1] = LoadAndAnswer(probe.handle());
   WriteCamera(root.path(), false, false);
-  g_expected[0] = LoadAndAnswer(probe);
-  std::vector<StrellHandle> handles(3, nullptr);
-  for (StrellHandle& handle : handles) {
-    Strell_Init(&handle);
-    Strell_Parse(handle);
-  }
+  g_expected[0] = LoadAndAnswer(probe.handle());
+  for (testing_kit::Context& context : contexts) context.Parse();
   std::atomic<bool> readersDone{false};
   bool finalB = false;
   std::thread writer([&] {
@@ -140,26 +118,23 @@ int main(int argc, char** argv) {
   });
   std::vector<std::thread> readers;
   for (size_t i = 0; i < 6; ++i) {
-    readers.emplace_back(Worker, handles[i < 4 ? 0 : i - 3], 7919ULL * i + 1, operations);
+    readers.emplace_back(Worker, contexts[i < 4 ? 0 : i - 3].handle(), 7919ULL * i + 1, operations);
   }
   for (std::thread& reader : readers) reader.join();
   readersDone = true;
   writer.join();
 
-  // Quiet again: every context reloads once and must answer exactly as the
-  // final configuration does.
+  // Quiet again: every context reloads once and must answer as the final configuration does.
   long wrongAfter = 0;
-  for (StrellHandle& handle : handles) {
-    wrongAfter += !(LoadAndAnswer(handle) == g_expected[finalB ? 1 : 0]);
-    Strell_Release(&handle);
+  for (testing_kit::Context& context : contexts) {
+    wrongAfter += !(LoadAndAnswer(context.handle()) == g_expected[finalB ? 1 : 0]);
   }
-  Strell_Release(&probe);
   std::fprintf(stderr,
-               "strell_stress_test (%s): %ld reloads, %ld resolutions, %ld list queries on six "
-               "threads, %ld rewrites; %ld answers between A and B, %llu documents parsed, %ld "
-               "trace lines, %ld diagnostics; %ld violations, %ld contexts wrong at the end\n",
-               watch ? "watch" : "strict", g_parses.load(), g_resolutions.load(), g_lists.load(),
-               rewrites, g_between.load(), strell_host::GetCounters().parses, g_traceLines.load(),
-               g_diagnostics.load(), g_violations.load(), wrongAfter);
+               "strell_stress_test (%s): %ld operations on six threads, %ld rewrites; %ld answers "
+               "between A and B, %llu documents parsed, %ld trace lines, %ld diagnostics; %ld "
+               "violations, %ld contexts wrong at the end\n",
+               watch ? "watch" : "strict", g_done.load(), rewrites, g_between.load(),
+               strell_host::GetCounters().parses, g_traceLines.load(), g_diagnostics.load(),
+               g_violations.load(), wrongAfter);
   return g_violations == 0 && wrongAfter == 0 ? 0 : 1;
 }

@@ -1,5 +1,6 @@
-// The frame size strell-rtspd reads from the camera's configuration itself,
-// over the shared in-memory host.
+// The frame size strell-rtspd reads itself, as the library reads values (in-memory host): one
+// missing, not "<width>x<height>" or not a JPEG frame size gives way to the stream number's size,
+// and the log says why.
 #include "rtspd/rtspd_config.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,6 @@
 namespace strell_rtspd {
 namespace {
 
-// The resolution is read as the library reads its values. One that is missing,
-// not "<width>x<height>" or not a JPEG frame size gives way to the stream
-// number's size, and the log says why.
 TEST(RtspdConfig, FrameSizeIsTheConfiguredResolutionOrTheStreamsFallbackWithTheReason) {
   const char* const kNotASize = "is not <width>x<height>";
   const char* const kNoFit = "does not fit JPEG over RTP (multiples of 8 up to 2040)";

@@ -1,4 +1,5 @@
-// What strell-rtspd asks the library for each request path.
+// What strell-rtspd asks the library for a request path, against a library that knows a few URLs:
+// the URLs asked, in order, and which answer is taken.
 #include "rtspd/rtspd_request.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,6 @@
 namespace strell_rtspd {
 namespace {
 
-// The server's path for a request URI, resolved against a library that knows
-// a few URLs: what the library is asked, in order, and which answer is taken.
 TEST(RtspdRequest, LibraryIsAskedThePathAndQueryThenForASetupTheMedia) {
   const int kOk = STRELL_OK, kBad = STRELL_ERR_BAD_SOURCE, kNone = STRELL_ERR_NOT_FOUND;
   const std::map<std::string, std::pair<int, int>> known = {
