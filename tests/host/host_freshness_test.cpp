@@ -58,10 +58,11 @@ TEST_P(HostFreshness, EditInPlaceOrRenameOverIsSeenAtTheNextRead) {
 
 TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
   std::vector<std::string> seen;
-  SetDiagnosticHandler([&seen](const Diagnostic& d) {
+  const auto record = [&seen](const Diagnostic& d) {
     seen.push_back(std::to_string(d.kind) + " " + d.file + " " + std::to_string(d.line) + ":" +
                    std::to_string(d.column) + " " + d.keyPath + " " + std::to_string(d.length));
-  });
+  };
+  SetDiagnosticHandler(record);
   struct Reset {
     ~Reset() { SetDiagnosticHandler(nullptr); }
   } reset;
@@ -90,6 +91,11 @@ TEST_P(HostFreshness, EachProblemIsReportedOncePerVersionOfItsFile) {
   readAll();
   expected.push_back("4 /etc/conf.d/long.xml 0:0 /root/a 301");
   EXPECT_EQ(expected, seen);
+  // A new handler hears of every problem the files have now.
+  SetDiagnosticHandler(record);
+  seen.clear();
+  readAll();
+  EXPECT_EQ((std::vector<std::string>{expected[5], expected[2], expected[3], expected[4]}), seen);
 }
 
 TEST_P(HostFreshness, FilesDirectoriesLinksAndTheRootAreSeenAsTheyChange) {
