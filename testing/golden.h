@@ -14,16 +14,21 @@
 
 namespace testing_kit {
 
+// The whole content of a file; empty when it cannot be read.
+inline std::string ReadText(const std::string& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
 inline void ExpectGolden(const std::string& path, const std::string& actual) {
   const char* update = std::getenv("STRELL_UPDATE_GOLDEN");
   if (update != nullptr && std::string(update) == "1") {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
     return;
   }
-  std::ostringstream expected;
-  expected << std::ifstream(path, std::ios::binary).rdbuf();
   // Line by line, so that a failure names the first line that differs.
-  std::istringstream want(expected.str()), got(actual);
+  std::istringstream want(ReadText(path)), got(actual);
   for (int line = 1;; ++line) {
     std::string a, b;
     const bool inFile = static_cast<bool>(std::getline(want, a));
