@@ -88,16 +88,10 @@ TEST(Delegation, EveryHandlerPassesOnWhatItDoesNotAnswer) {
   }
 }
 
-TEST(Context, InitLinksTheChainAndReleaseClearsTheHandle) {
+// The chain's order and links show in every answer (handlers_test.cpp).
+TEST(Context, ReleaseClearsTheHandleWhateverItHolds) {
   StrellHandle handle = nullptr;
   ASSERT_EQ(STRELL_OK, Strell_Init(&handle));
-  const std::vector<IUrlHandler*>& chain = handle->context->handlers;
-  ASSERT_EQ(3u, chain.size());
-  EXPECT_EQ((std::vector<int>{222, 111, 333}),
-            (std::vector<int>{chain[0]->id, chain[1]->id, chain[2]->id}));
-  EXPECT_EQ(chain[1], chain[0]->next);
-  EXPECT_EQ(chain[2], chain[1]->next);
-  EXPECT_EQ(nullptr, chain[2]->next);
   EXPECT_EQ(STRELL_OK, Strell_Release(&handle));
   EXPECT_EQ(nullptr, handle);
   EXPECT_EQ(STRELL_OK, Strell_Release(&handle));  // harmless

@@ -168,9 +168,7 @@ TEST(ReadFileUtility, CreatesAMissingFileAndReadsEveryLineCutToSize) {
   // A line longer than the utility's 256-byte line buffer, one that leaves
   // only its newline for a second piece, and a last line without one.
   const std::string text = std::string(300, 'a') + "\n" + std::string(255, 'b') + "\nz";
-  std::FILE* file = std::fopen((dir / "lines.txt").c_str(), "w");
-  std::fputs(text.c_str(), file);
-  std::fclose(file);
+  ASSERT_TRUE(testing_kit::WriteFile(dir / "lines.txt", text));
   for (size_t size : {1u, 2u, 301u, 302u, 557u, 558u, 559u}) {
     std::string read(text.size() + 2, 'z');
     EXPECT_EQ(0, ReadFile((dir / "lines.txt").c_str(), &read[0], static_cast<int>(size)));
