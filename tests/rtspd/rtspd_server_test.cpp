@@ -9,11 +9,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 
+#include "testing/golden.h"
 #include "testing/temp_dir.h"
 
 namespace {
@@ -63,11 +62,7 @@ class Server {
   std::string Url(const std::string& path) const {
     return "rtsp://127.0.0.1:" + std::to_string(port_) + "/" + path;
   }
-  std::string Log() const {
-    std::ostringstream text;
-    text << std::ifstream(log_).rdbuf();
-    return text.str();
-  }
+  std::string Log() const { return testing_kit::ReadText(log_); }
   bool WaitForLog(const std::string& text) const {
     return Poll([&] { return Contains(Log(), text); });
   }
