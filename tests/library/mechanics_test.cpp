@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "base/key_path.h"
@@ -169,12 +171,18 @@ TEST(ReadFileUtility, CreatesAMissingFileAndReadsEveryLineCutToSize) {
   // only its newline for a second piece, and a last line without one.
   const std::string text = std::string(300, 'a') + "\n" + std::string(255, 'b') + "\nz";
   ASSERT_TRUE(testing_kit::WriteFile(dir / "lines.txt", text));
+  const auto openFiles = [] {
+    namespace fs = std::filesystem;
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+  };
+  const auto filesBefore = openFiles();
   for (size_t size : {1u, 2u, 301u, 302u, 557u, 558u, 559u}) {
     std::string read(text.size() + 2, 'z');
     EXPECT_EQ(0, ReadFile((dir / "lines.txt").c_str(), &read[0], static_cast<int>(size)));
     EXPECT_EQ(text.substr(0, size - 1), read.c_str()) << size;
     EXPECT_EQ('z', read[size]) << "wrote past size " << size;
   }
+  EXPECT_EQ(filesBefore, openFiles()) << "a file was left open";
   // A socket exists, so nothing is created, and cannot be opened as a file,
   // not even by root.
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
