@@ -13,6 +13,13 @@
 // snprintf(field, 256, "%s", text) without the cost of the format machinery.
 inline void writeText(char (&field)[STRELL_TEXT_SIZE], const char* text, size_t length) {
   if (length > STRELL_TEXT_SIZE - 1) length = STRELL_TEXT_SIZE - 1;
+#if defined(__GNUC__)
+  // Knowing that the length is below 256, g++ for x86-64 turns the copy into
+  // `rep movsq`, whose start-up costs many times the copy of a short name: a
+  // stream-server hit, four such copies, took 2.7 times as long. The empty
+  // statement hides the bound, so the copy stays the C library's memcpy.
+  __asm__("" : "+r"(length));
+#endif
   if (length > 0) std::memcpy(field, text, length);
   field[length] = '\0';
 }
